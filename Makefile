@@ -1,0 +1,63 @@
+# Everyday targets. ./build.sh TARGET installs what a target needs first (Debian 12).
+#
+#   make demo          build the quillet command and convert the bundled samples
+#   make test          every test: native (ASan+UBSan), Windows under Wine, fuzzers
+#   make test-native   the native tests only (quick)
+#   make test-windows  the Windows build's tests under Wine only
+#   make fuzz          the fuzz targets, for a bounded number of inputs
+#   make bench         the benchmarks
+#   make clean
+
+BUILD    ?= build
+JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
+GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+CMAKE    := cmake -G "$(GENERATOR)" -Wno-dev
+
+.PHONY: demo release-build native windows fuzz-build bench-build test test-native \
+        test-windows fuzz bench clean
+
+demo: release-build
+	@sh tools/demo.sh $(BUILD)/release/cli/quillet samples
+
+release-build:
+	@$(CMAKE) -S . -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=OFF >/dev/null
+	@cmake --build $(BUILD)/release --target quillet -j $(JOBS)
+
+native:
+	@$(CMAKE) -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON >/dev/null
+	@cmake --build $(BUILD)/native -j $(JOBS)
+
+windows:
+	@$(CMAKE) -S . -B $(BUILD)/windows -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+	@cmake --build $(BUILD)/windows -j $(JOBS)
+
+fuzz-build:
+	@CC=clang CXX=clang++ $(CMAKE) -S . -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DQUILLET_FUZZ=ON >/dev/null
+	@cmake --build $(BUILD)/fuzz -j $(JOBS)
+
+bench-build:
+	@$(CMAKE) -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=OFF \
+	  -DQUILLET_BENCH=ON >/dev/null
+	@cmake --build $(BUILD)/bench -j $(JOBS)
+
+# One CTest run over all three builds, so the last line is one summary for everything.
+test: native windows fuzz-build
+	@printf 'subdirs("native" "windows" "fuzz")\n' > $(BUILD)/CTestTestfile.cmake
+	@cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
+
+test-native: native
+	@cd $(BUILD)/native && ctest -j $(JOBS) --output-on-failure
+
+test-windows: windows
+	@cd $(BUILD)/windows && ctest --output-on-failure
+
+fuzz: fuzz-build
+	@cd $(BUILD)/fuzz && ctest -j $(JOBS) --output-on-failure
+
+bench: bench-build
+	@for b in $(BUILD)/bench/bench/bench_*; do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf $(BUILD)

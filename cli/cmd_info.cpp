@@ -1,0 +1,164 @@
+#include <cinttypes>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/cli_common.h"
+#include "cli/commands.h"
+#include "format/byte_order.h"
+#include "format/doc_builder.h"
+#include "format/pdb_writer.h"
+
+namespace {
+
+const CommandHelp kHelp{
+    "info",
+    "DOC.pdb",
+    "Shows a Palm database's header fields, its record list (offset, length, attributes,\n"
+    "unique ID of each record) and, for a Doc (type TEXt), the Doc header in record 0.\n"
+    "Offsets that point outside the file are flagged.",
+    {}};
+
+// Palm dates count seconds from 1904-01-01.
+std::string palmDate(std::uint32_t seconds) {
+  if (seconds == 0) return "never";
+  std::int64_t days = static_cast<std::int64_t>(seconds / 86400) - 24107;  // from 1970-01-01
+  const unsigned secondsOfDay = seconds % 86400;
+  // Civil date from a day count (proleptic Gregorian calendar).
+  days += 719468;
+  const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  const auto dayOfEra = static_cast<unsigned>(days - era * 146097);
+  const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const unsigned mp = (5 * dayOfYear + 2) / 153;
+  const unsigned day = dayOfYear - (153 * mp + 2) / 5 + 1;
+  const unsigned month = mp < 10 ? mp + 3 : mp - 9;
+  const std::int64_t year = static_cast<std::int64_t>(yearOfEra) + era * 400 + (month <= 2);
+  char text[40];
+  std::snprintf(text, sizeof text, "%04" PRId64 "-%02u-%02u %02u:%02u:%02u", year, month, day,
+                secondsOfDay / 3600, secondsOfDay / 60 % 60, secondsOfDay % 60);
+  return text;
+}
+
+// Four characters as text, with anything unprintable escaped.
+std::string fourCharacters(const char* c) {
+  std::string text;
+  for (int i = 0; i < 4; ++i) {
+    const auto b = static_cast<unsigned char>(c[i]);
+    if (b >= 0x20 && b < 0x7F) {
+      text += static_cast<char>(b);
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", b);
+      text += escaped;
+    }
+  }
+  return text;
+}
+
+std::string databaseName(const PdbHeader& h) {
+  std::string name;
+  for (char c : h.name) {
+    if (c == '\0') break;
+    name += c;
+  }
+  return name;
+}
+
+std::string describeAttributes(std::uint16_t a) {
+  static const struct {
+    std::uint16_t bit;
+    const char* name;
+  } kBits[] = {{0x0001, "resource"}, {0x0002, "read-only"}, {0x0004, "app-info dirty"},
+               {0x0008, "backup"},   {0x0010, "install newer"}, {0x0020, "reset after install"},
+               {0x0040, "no copy"},  {0x8000, "open"}};
+  std::string text;
+  for (const auto& bit : kBits) {
+    if (a & bit.bit) text += text.empty() ? bit.name : std::string(", ") + bit.name;
+  }
+  return text.empty() ? "none" : text;
+}
+
+void printHeader(const PdbHeader& h, std::size_t fileSize) {
+  std::printf("Name:               \"%s\"\n", databaseName(h).c_str());
+  std::printf("Attributes:         0x%04X (%s)\n", h.attributes, describeAttributes(h.attributes).c_str());
+  std::printf("Version:            %u\n", h.version);
+  std::printf("Created:            0x%08" PRIX32 " (%s)\n", h.creationDate, palmDate(h.creationDate).c_str());
+  std::printf("Modified:           0x%08" PRIX32 " (%s)\n", h.modificationDate, palmDate(h.modificationDate).c_str());
+  std::printf("Last backup:        0x%08" PRIX32 " (%s)\n", h.lastBackupDate, palmDate(h.lastBackupDate).c_str());
+  std::printf("Modification no.:   %" PRIu32 "\n", h.modificationNumber);
+  std::printf("App info offset:    %" PRIu32 "\n", h.appInfoOffset);
+  std::printf("Sort info offset:   %" PRIu32 "\n", h.sortInfoOffset);
+  std::printf("Type:               \"%s\"\n", fourCharacters(h.type).c_str());
+  std::printf("Creator:            \"%s\"\n", fourCharacters(h.creator).c_str());
+  std::printf("Unique ID seed:     %" PRIu32 "\n", h.uniqueIdSeed);
+  std::printf("Next record list:   %" PRIu32 "\n", h.nextRecordListId);
+  std::printf("Records:            %u\n", h.recordCount);
+  std::printf("File size:          %zu bytes\n", fileSize);
+}
+
+// Prints the record list; returns the entries that lie inside the file.
+std::vector<PdbRecordEntry> printRecords(const std::vector<unsigned char>& bytes, unsigned count) {
+  std::vector<PdbRecordEntry> entries;
+  std::printf("\n Record     Offset     Length  Attr  Unique ID\n");
+  for (unsigned i = 0; i < count; ++i) {
+    const std::size_t at = kPdbHeaderSize + kPdbRecordEntrySize * i;
+    if (at + kPdbRecordEntrySize > bytes.size()) {
+      std::printf("  (the record list ends early: %u of %u entries in the file)\n", i, count);
+      break;
+    }
+    entries.push_back(parsePdbRecordEntry(&bytes[at]));
+  }
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::uint32_t start = entries[i].dataOffset;
+    const std::uint64_t end = i + 1 < entries.size() ? entries[i + 1].dataOffset : bytes.size();
+    const bool inside = start <= bytes.size() && end >= start && end <= bytes.size();
+    std::printf("%7zu %10" PRIu32 " %10s  0x%02X  %u%s\n", i, start,
+                inside ? std::to_string(end - start).c_str() : "?", entries[i].attributes,
+                entries[i].uniqueId, inside ? "" : "  (outside the file)");
+  }
+  return entries;
+}
+
+void printDocHeader(const std::vector<unsigned char>& bytes, const PdbRecordEntry& record0) {
+  if (record0.dataOffset + kDocRecord0Size > bytes.size()) {
+    std::printf("\nDoc header: record 0 is shorter than 16 bytes\n");
+    return;
+  }
+  const DocRecord0 d = parseDocRecord0(&bytes[record0.dataOffset]);
+  const char* scheme = d.compression == 2 ? "PalmDOC" : d.compression == 1 ? "none" : "unknown";
+  std::printf("\nDoc header (record 0)\n");
+  std::printf("Compression:        %u (%s)\n", d.compression, scheme);
+  std::printf("Text length:        %" PRIu32 " bytes\n", d.textLength);
+  std::printf("Text records:       %u\n", d.recordCount);
+  std::printf("Record size:        %u\n", d.recordSize);
+  std::printf("Current position:   %" PRIu32 "\n", d.currentPosition);
+}
+
+}  // namespace
+
+int runInfoCommand(const std::vector<std::string>& args) {
+  ParsedArgs parsed;
+  int exitCode = kExitOk;
+  if (!parseCommand(kHelp, args, parsed, exitCode)) return exitCode;
+  if (parsed.operands.size() != 1) return usageError(kHelp, "expected one DOC.pdb file");
+
+  const std::string& path = parsed.operands[0];
+  std::vector<unsigned char> bytes;
+  if (!readWholeFile(path, bytes)) {
+    printError("cannot read '" + path + "'");
+    return kExitFailure;
+  }
+  if (bytes.size() < kPdbHeaderSize) {
+    printError("'" + path + "' is not a Palm database: " + std::to_string(bytes.size()) +
+               " bytes, shorter than a header");
+    return kExitFailure;
+  }
+  const PdbHeader header = parsePdbHeader(bytes.data());
+  printHeader(header, bytes.size());
+  const auto entries = printRecords(bytes, header.recordCount);
+  if (std::string(header.type, 4) == kDocType && !entries.empty()) {
+    printDocHeader(bytes, entries[0]);
+  }
+  return kExitOk;
+}

@@ -1,0 +1,65 @@
+// quillet: the command-line Palm Doc converter.
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_common.h"
+#include "cli/commands.h"
+#include "platform/console.h"
+
+#ifndef QUILLET_VERSION
+#define QUILLET_VERSION "unknown"
+#endif
+
+namespace {
+
+struct Command {
+  const char* name;
+  const char* summary;
+  int (*run)(const std::vector<std::string>& args);
+};
+
+const Command kCommands[] = {
+    {"build", "make a Palm Doc database (.pdb) from a text file", runBuildCommand},
+    {"import", "read a Palm Doc database back into text", runImportCommand},
+    {"info", "show a Palm database's header, record list and Doc header", runInfoCommand},
+};
+
+void printOverview(std::ostream& out) {
+  out << "Usage: quillet COMMAND [ARGS...]\n\n"
+         "Quillet Maker's command-line converter: makes Palm Doc e-books (.pdb, type TEXt,\n"
+         "PalmDOC-compressed 4096-byte records) and reads them back.\n\nCommands:\n";
+  for (const auto& command : kCommands) {
+    out << "  " << command.name << std::string(10 - std::strlen(command.name), ' ')
+        << command.summary << '\n';
+  }
+  out << "\nOptions:\n  -h, --help     show this help and exit\n"
+         "      --version  show the version and exit\n\n"
+         "Run 'quillet COMMAND --help' for a command's own options.\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  useBinaryStandardStreams();
+  if (argc < 2) {
+    printOverview(std::cerr);
+    return kExitUsage;
+  }
+  const std::string first = argv[1];
+  if (first == "-h" || first == "--help" || first == "help") {
+    printOverview(std::cout);
+    return kExitOk;
+  }
+  if (first == "--version") {
+    std::cout << "quillet " << QUILLET_VERSION << '\n';
+    return kExitOk;
+  }
+  for (const auto& command : kCommands) {
+    if (first == command.name) return command.run(std::vector<std::string>(argv + 2, argv + argc));
+  }
+  std::cerr << "quillet: unknown command '" << first << "'\n"
+            << "Run 'quillet --help' for the list of commands.\n";
+  return kExitUsage;
+}

@@ -1,0 +1,159 @@
+#include "format/pdb_writer.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "format/byte_order.h"
+#include "format/file_paths.h"
+
+namespace {
+
+constexpr std::size_t kCopyBlock = 64 * 1024;
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+bool seekTo(std::FILE* file, long offset) { return std::fseek(file, offset, SEEK_SET) == 0; }
+
+// Size of an open file, leaving it positioned at its start; -1 when it cannot be told.
+long measure(std::FILE* file) {
+  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+  const long size = std::ftell(file);
+  if (!seekTo(file, 0)) return -1;
+  return size;
+}
+
+// Copies the rest of from into to, in blocks. False when a read or write failed.
+bool copyRest(std::FILE* from, std::FILE* to) {
+  std::vector<unsigned char> block(kCopyBlock);
+  for (;;) {
+    const std::size_t got = std::fread(block.data(), 1, block.size(), from);
+    if (got > 0 && std::fwrite(block.data(), 1, got, to) != got) return false;
+    if (got < block.size()) return !std::ferror(from);
+  }
+}
+
+// Puts the database back under its own name after a failed rewrite.
+std::FILE* restore(const std::string& tempPath, const char* path) {
+  std::remove(path);
+  std::rename(tempPath.c_str(), path);
+  return nullptr;
+}
+
+}  // namespace
+
+std::array<unsigned char, kPdbTemplateSize> pdbHeaderTemplate() {
+  std::array<unsigned char, kPdbTemplateSize> t{};
+  std::memset(t.data(), 0xFF, 24);  // name fill; bytes 24 to 31 stay 0x00
+  storeBE16(&t[32], kPdbBackupAttribute);
+  storeBE32(&t[36], kPdbFixedDate);
+  storeBE32(&t[40], kPdbFixedDate);
+  storeBE32(&t[44], kPdbFixedDate);
+  storeBE32(&t[48], 1);  // modification number
+  return t;
+}
+
+PdbHeader parsePdbHeader(const unsigned char* b) {
+  PdbHeader h{};
+  std::memcpy(h.name, b, kPdbNameSize);
+  h.attributes = loadBE16(b + 32);
+  h.version = loadBE16(b + 34);
+  h.creationDate = loadBE32(b + 36);
+  h.modificationDate = loadBE32(b + 40);
+  h.lastBackupDate = loadBE32(b + 44);
+  h.modificationNumber = loadBE32(b + 48);
+  h.appInfoOffset = loadBE32(b + 52);
+  h.sortInfoOffset = loadBE32(b + 56);
+  std::memcpy(h.type, b + 60, 4);
+  std::memcpy(h.creator, b + 64, 4);
+  h.uniqueIdSeed = loadBE32(b + 68);
+  h.nextRecordListId = loadBE32(b + 72);
+  h.recordCount = loadBE16(b + 76);
+  return h;
+}
+
+PdbRecordEntry parsePdbRecordEntry(const unsigned char* b) {
+  return PdbRecordEntry{loadBE32(b), b[4], loadBE32(b + 4) & 0x00FFFFFFu};
+}
+
+int createPdb(const char* path, const char* name, const char* creator, const char* type) {
+  auto header = pdbHeaderTemplate();
+  // The name goes in with its terminator; behind it the template's fill stays. A name of
+  // exactly 32 characters puts its NUL on the first attribute byte, which is 0 anyway.
+  const std::size_t nameLength = strnlen(name, kPdbNameSize);
+  std::memcpy(header.data(), name, nameLength);
+  if (nameLength < kPdbNameSize) header[nameLength] = 0;
+  std::memcpy(&header[60], type, 4);
+  std::memcpy(&header[64], creator, 4);
+
+  std::FILE* file = std::fopen(path, "wb");
+  if (file == nullptr) return -1;
+  const unsigned char countAndGap[4] = {0, 0, 0, 0};
+  bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size();
+  ok = std::fwrite(countAndGap, 1, sizeof countAndGap, file) == sizeof countAndGap && ok;
+  ok = std::fclose(file) == 0 && ok;
+  if (!ok) {
+    std::remove(path);  // a short database is worse than none
+    return -1;
+  }
+  return 0;
+}
+
+std::FILE* appendPdbRecord(const char* path, int maxRecords) {
+  const std::string tempPath = siblingPath(path, kPdbAppendTempName);
+  std::remove(tempPath.c_str());  // a leftover from an interrupted run
+  // If the database cannot be moved aside, nothing is touched: a "$$TEMP$$" that could
+  // not be deleted must never be copied over the database.
+  if (std::rename(path, tempPath.c_str()) != 0) return nullptr;
+
+  FileHandle old(std::fopen(tempPath.c_str(), "rb"));
+  if (!old) return restore(tempPath, path);
+  const long size = measure(old.get());
+
+  unsigned char head[kPdbHeaderSize];
+  if (size < static_cast<long>(kPdbEmptySize) ||
+      std::fread(head, 1, kPdbHeaderSize, old.get()) != kPdbHeaderSize) {
+    old.reset();
+    return restore(tempPath, path);
+  }
+  const auto count = static_cast<std::int16_t>(loadBE16(head + 76));
+  const long listEnd = static_cast<long>(kPdbEmptySize + kPdbRecordEntrySize * count);
+  if (count < 0 || count >= maxRecords || size < listEnd) {
+    old.reset();
+    return restore(tempPath, path);
+  }
+
+  std::vector<unsigned char> list(kPdbRecordEntrySize * count);
+  if (!list.empty() && std::fread(list.data(), 1, list.size(), old.get()) != list.size()) {
+    old.reset();
+    return restore(tempPath, path);
+  }
+  for (std::size_t entry = 0; entry < list.size(); entry += kPdbRecordEntrySize) {
+    storeBE32(&list[entry], loadBE32(&list[entry]) + kPdbRecordEntrySize);
+  }
+  unsigned char added[kPdbRecordEntrySize] = {};
+  storeBE32(added, static_cast<std::uint32_t>(size) + kPdbRecordEntrySize);
+  storeBE16(head + 76, static_cast<std::uint32_t>(count + 1));
+
+  std::FILE* rewritten = std::fopen(path, "wb");
+  if (rewritten == nullptr) {
+    old.reset();
+    return restore(tempPath, path);
+  }
+  bool ok = std::fwrite(head, 1, kPdbHeaderSize, rewritten) == kPdbHeaderSize;
+  ok = ok && (list.empty() || std::fwrite(list.data(), 1, list.size(), rewritten) == list.size());
+  ok = ok && std::fwrite(added, 1, sizeof added, rewritten) == sizeof added;
+  ok = ok && copyRest(old.get(), rewritten);  // the gap and every old record
+  ok = ok && std::fflush(rewritten) == 0;
+  old.reset();
+  if (!ok) {
+    std::fclose(rewritten);
+    return restore(tempPath, path);
+  }
+  std::remove(tempPath.c_str());
+  return rewritten;
+}

@@ -1,0 +1,4 @@
+#pragma once
+
+// Standard input and output carry bytes, never translated line ends.
+void useBinaryStandardStreams();

@@ -1,0 +1,3 @@
+#include "platform/console.h"
+
+void useBinaryStandardStreams() {}  // POSIX streams never translate

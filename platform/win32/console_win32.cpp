@@ -1,0 +1,10 @@
+#include "platform/console.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <stdio.h>
+
+void useBinaryStandardStreams() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+}

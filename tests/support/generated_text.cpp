@@ -1,0 +1,41 @@
+#include "tests/support/generated_text.h"
+
+namespace testing_support {
+
+std::uint64_t TestRandom::next() {
+  state_ ^= state_ << 13;
+  state_ ^= state_ >> 7;
+  state_ ^= state_ << 17;
+  return state_;
+}
+
+std::string proseText(std::size_t size, std::uint64_t seed) {
+  static const char* const kWords[] = {
+      "the",   "of",     "and",    "a",      "to",     "in",     "is",      "you",  "that",
+      "it",    "he",     "was",    "for",    "on",     "are",    "as",      "with", "his",
+      "they",  "at",     "be",     "this",   "from",   "I",      "have",    "or",   "by",
+      "one",   "had",    "not",    "but",    "what",   "all",    "were",    "when", "we",
+      "there", "can",    "an",     "your",   "which",  "their",  "said",    "if",   "do",
+      "will",  "each",   "about",  "how",    "up",     "out",    "them",    "then", "she",
+      "many",  "some",   "so",     "these",  "would",  "other",  "into",    "has",  "more",
+      "river", "garden", "letter", "morning", "window", "silence", "journey", "Alice", "Palm"};
+  TestRandom random(seed);
+  std::string text;
+  text.reserve(size + 16);
+  unsigned wordsInSentence = 0;
+  while (text.size() < size) {
+    std::string word = kWords[random.below(sizeof kWords / sizeof kWords[0])];
+    if (wordsInSentence == 0 && word[0] >= 'a') word[0] = static_cast<char>(word[0] - 32);
+    text += word;
+    if (++wordsInSentence > 6 + random.below(12)) {
+      text += random.below(5) == 0 ? ".\n\n" : ". ";
+      wordsInSentence = 0;
+    } else {
+      text += random.below(9) == 0 ? ",\n" : " ";
+    }
+  }
+  text.resize(size);
+  return text;
+}
+
+}  // namespace testing_support

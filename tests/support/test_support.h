@@ -1,0 +1,53 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tests/support/generated_text.h"
+
+namespace testing_support {
+
+using Bytes = std::vector<unsigned char>;
+
+// A fresh folder under the system's temporary folder, removed with everything in it when
+// the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // The path of name inside the folder, as the narrow string the product's calls take.
+  std::string file(std::string_view name) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Makes the current folder another one for the lifetime of the object.
+class ScopedCurrentDir {
+ public:
+  explicit ScopedCurrentDir(const std::filesystem::path& dir);
+  ~ScopedCurrentDir();
+  ScopedCurrentDir(const ScopedCurrentDir&) = delete;
+  ScopedCurrentDir& operator=(const ScopedCurrentDir&) = delete;
+
+ private:
+  std::filesystem::path previous_;
+};
+
+void writeFile(const std::string& path, const Bytes& bytes);
+void writeFile(const std::string& path, std::string_view text);
+Bytes readFile(const std::string& path);
+bool fileExists(const std::string& path);
+
+Bytes bytesOf(std::string_view text);
+// "61 62 63" -> {0x61, 0x62, 0x63}; blanks between bytes are optional.
+Bytes hexBytes(std::string_view hex);
+std::string hexOf(const Bytes& bytes);
+
+}  // namespace testing_support
