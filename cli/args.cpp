@@ -5,15 +5,15 @@
 namespace {
 
 const OptionSpec* findLong(const std::vector<OptionSpec>& specs, std::string_view name) {
-  for (const auto& spec : specs) {
-    if (name == spec.longName) return &spec;
+  for (const auto& option : specs) {
+    if (name == option.longName) return &option;
   }
   return nullptr;
 }
 
 const OptionSpec* findShort(const std::vector<OptionSpec>& specs, char name) {
-  for (const auto& spec : specs) {
-    if (spec.shortName != '\0' && spec.shortName == name) return &spec;
+  for (const auto& option : specs) {
+    if (option.shortName != '\0' && option.shortName == name) return &option;
   }
   return nullptr;
 }
@@ -45,33 +45,33 @@ bool parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpe
       optionsEnded = true;
       continue;
     }
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* option = nullptr;
     std::string inlineValue;
     bool hasInlineValue = false;
     std::string shownName;
     if (arg.starts_with("--")) {
       const std::size_t equals = arg.find('=');
       const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-      spec = findLong(specs, name);
+      option = findLong(specs, name);
       shownName = "--" + name;
       if (equals != std::string::npos) {
         hasInlineValue = true;
         inlineValue = arg.substr(equals + 1);
       }
     } else {
-      spec = findShort(specs, arg[1]);
+      option = findShort(specs, arg[1]);
       shownName = arg.substr(0, 2);
       if (arg.size() > 2) {
         hasInlineValue = true;
         inlineValue = arg.substr(2);
       }
     }
-    if (spec == nullptr) {
+    if (option == nullptr) {
       error = "unknown option '" + shownName + "'";
       return false;
     }
-    std::vector<std::string>& slot = parsed.values[spec->longName];
-    if (spec->valueName == nullptr) {
+    std::vector<std::string>& slot = parsed.values[option->longName];
+    if (option->valueName == nullptr) {
       if (hasInlineValue) {
         error = "option '" + shownName + "' takes no value";
         return false;
@@ -84,7 +84,7 @@ bool parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpe
     } else if (i + 1 < args.size()) {
       slot.push_back(args[++i]);
     } else {
-      error = "option '" + shownName + "' needs a value (" + spec->valueName + ")";
+      error = "option '" + shownName + "' needs a value (" + option->valueName + ")";
       return false;
     }
   }
@@ -94,13 +94,13 @@ bool parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpe
 std::string describeOptions(const std::vector<OptionSpec>& specs) {
   std::vector<std::string> heads;
   std::size_t width = 0;
-  for (const auto& spec : specs) {
-    std::string head = spec.shortName ? std::string("  -") + spec.shortName + ", " : "      ";
+  for (const auto& option : specs) {
+    std::string head = option.shortName ? std::string("  -") + option.shortName + ", " : "      ";
     head += "--";
-    head += spec.longName;
-    if (spec.valueName) {
+    head += option.longName;
+    if (option.valueName) {
       head += ' ';
-      head += spec.valueName;
+      head += option.valueName;
     }
     width = std::max(width, head.size());
     heads.push_back(std::move(head));
