@@ -104,14 +104,10 @@ TEST(HtmlEntitiesTest, EveryRowIsReachableWithItsOwnLength) {
     }
   }
   EXPECT_EQ(capitals, 20);
-  // A few rows by hand, from both ends and the middle of the table.
+  // A few rows by hand: both ends of the table and a capital.
   EXPECT_EQ(match("&plusmn;"), byte(0xB1, 8));
-  EXPECT_EQ(match("&frac34;"), byte(0xBE, 8));
   EXPECT_EQ(match("&div;"), byte(0xF7, 5));
-  EXPECT_EQ(match("&quot;"), byte(0x22, 6));
-  EXPECT_EQ(match("&lt;"), byte(0x3C, 4));
   EXPECT_EQ(match("&Ntilde;"), byte(0xD1, 8));
-  EXPECT_EQ(match("&uuml;"), byte(0xFC, 6));
 }
 
 }  // namespace
