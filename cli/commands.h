@@ -5,5 +5,6 @@
 
 // Each subcommand takes the words after its name and returns the exit code.
 int runBuildCommand(const std::vector<std::string>& args);
+int runHtmlCommand(const std::vector<std::string>& args);
 int runImportCommand(const std::vector<std::string>& args);
 int runInfoCommand(const std::vector<std::string>& args);

@@ -22,6 +22,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"build", "make a Palm Doc database (.pdb) from a text file", runBuildCommand},
+    {"html", "convert an HTML page into the text a Doc is made of", runHtmlCommand},
     {"import", "read a Palm Doc database back into text", runImportCommand},
     {"info", "show a Palm database's header, record list and Doc header", runInfoCommand},
 };
