@@ -65,7 +65,7 @@ std::string generatedPage(std::size_t size) {
 
 void convertPage(benchmark::State& state, const std::string& page, bool publicFormat) {
   for (auto _ : state) {
-    std::string text = convertHtmlText(page, publicFormat, true);
+    std::string text = convertHtmlToString(page, publicFormat, true);
     benchmark::DoNotOptimize(text.data());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));

@@ -26,12 +26,12 @@ bool containsTitleStart(std::string_view html) {
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
   const std::string_view html(reinterpret_cast<const char*>(data), size);
-  const std::string markup = convertHtmlText(html, false, true);
-  const std::string plain = convertHtmlText(html, true, true);
+  const std::string markup = convertHtmlToString(html, false, true);
+  const std::string plain = convertHtmlToString(html, true, true);
   if (!plain.ends_with(kPlainTrailer)) std::abort();
   if (!containsTitleStart(html)) {
-    if (convertHtmlText(html, false, false) != markup) std::abort();
-    if (convertHtmlText(html, true, false) != plain) std::abort();
+    if (convertHtmlToString(html, false, false) != markup) std::abort();
+    if (convertHtmlToString(html, true, false) != plain) std::abort();
   }
   if (html.find('<') == std::string_view::npos && markup + std::string(kPlainTrailer) != plain) {
     std::abort();

@@ -527,7 +527,7 @@ void convertHtmlBytes(std::string_view html, HtmlOutput& output, bool publicForm
   if (publicFormat) output.put(kPlainTrailer);
 }
 
-std::string convertHtmlText(std::string_view html, bool publicFormat, bool useTitle) {
+std::string convertHtmlToString(std::string_view html, bool publicFormat, bool useTitle) {
   std::string text;
   text.reserve(html.size() + html.size() / 8 + 64);
   {

@@ -137,7 +137,7 @@ int scanHtml(HtmlInput& input, HtmlOutput& output, const PassTexts& texts);
 void convertHtmlBytes(std::string_view html, HtmlOutput& output, bool publicFormat, bool useTitle);
 
 // convertHtmlBytes into a string.
-std::string convertHtmlText(std::string_view html, bool publicFormat, bool useTitle);
+std::string convertHtmlToString(std::string_view html, bool publicFormat, bool useTitle);
 
 // Converts the file htmlPath into the file textPath (created or truncated), both byte for
 // byte. Always returns 0: the caller judges the outcome by the output file alone. When

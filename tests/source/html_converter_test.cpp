@@ -20,12 +20,12 @@ const std::string kTrailer = "<\x8D>";
 const std::string kBullet = "\x95 ";
 
 std::string markup(std::string_view html, bool useTitle = true) {
-  return convertHtmlText(html, false, useTitle);
+  return convertHtmlToString(html, false, useTitle);
 }
 
 // Plain text without its trailer, which every plain-text result must end with.
 std::string plain(std::string_view html, bool useTitle = true) {
-  std::string text = convertHtmlText(html, true, useTitle);
+  std::string text = convertHtmlToString(html, true, useTitle);
   if (!text.ends_with(kTrailer)) {
     ADD_FAILURE() << "no trailer after: " << text;
     return text;
@@ -37,9 +37,9 @@ std::string plain(std::string_view html, bool useTitle = true) {
 // --- titles -------------------------------------------------------------------------------
 
 TEST(HtmlConverterTest, EmptyInputGivesNothingButThePlainTextTrailer) {
-  EXPECT_EQ(convertHtmlText("", false, true), "");
-  EXPECT_EQ(convertHtmlText("", true, true), kTrailer);
-  EXPECT_EQ(convertHtmlText("", true, false), kTrailer);
+  EXPECT_EQ(convertHtmlToString("", false, true), "");
+  EXPECT_EQ(convertHtmlToString("", true, true), kTrailer);
+  EXPECT_EQ(convertHtmlToString("", true, false), kTrailer);
 }
 
 TEST(HtmlConverterTest, WithoutATitleTheWholePageIsTheBody) {
@@ -242,7 +242,7 @@ TEST(HtmlConverterTest, FileFormWritesTheSameBytesAsTheTextForm) {
     EXPECT_EQ(
         convertHtml(dir.file("in.html").c_str(), dir.file("out.txt").c_str(), publicFormat, true),
         0);
-    EXPECT_EQ(readFile(dir.file("out.txt")), bytesOf(convertHtmlText(page, publicFormat, true)));
+    EXPECT_EQ(readFile(dir.file("out.txt")), bytesOf(convertHtmlToString(page, publicFormat, true)));
   }
 }
 
