@@ -1,0 +1,15 @@
+#include "platform/temp_files.h"
+
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+
+std::string createTemporaryFile() {
+  char folder[MAX_PATH + 1];
+  const DWORD length = GetTempPathA(sizeof folder, folder);
+  if (length == 0 || length > sizeof folder) return {};
+  char name[MAX_PATH];
+  // Creates the file, so the name is ours alone.
+  if (GetTempFileNameA(folder, "qlt", 0, name) == 0) return {};
+  return name;
+}

@@ -1,0 +1,172 @@
+#include "source/source_loading.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "format/text_mode.h"
+#include "platform/clipboard.h"
+#include "platform/temp_files.h"
+#include "source/html_converter.h"
+#include "source/line_breaks.h"
+#include "source/source_kind.h"
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// The size of an open file, leaving it at its start; -1 when it cannot be told.
+long measure(std::FILE* file) {
+  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+  const long size = std::ftell(file);
+  if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
+  return size;
+}
+
+// Reads a whole open file into a fresh working text block. False when the block cannot
+// be had (no text is left then).
+bool readIntoWorkText(WorkText& text, std::FILE* file) {
+  const long size = measure(file);
+  if (size < 0 || !allocateWorkText(text, static_cast<std::size_t>(size))) {
+    releaseWorkText(text);
+    return false;
+  }
+  const std::size_t got = std::fread(text.buffer.get(), 1, static_cast<std::size_t>(size), file);
+  setWorkTextLength(text, got);
+  return true;
+}
+
+bool writeBytes(const std::string& path, std::string_view bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  ok = std::fclose(file) == 0 && ok;
+  return ok;
+}
+
+}  // namespace
+
+std::string makeTemporaryPath(const char* fallback) {
+  std::string path = createTemporaryFile();
+  return path.empty() ? std::string(fallback) : path;
+}
+
+bool captureClipboard(WorkText& text) {
+  std::string clipboard;
+  if (!readClipboardText(clipboard)) return false;
+  if (!allocateWorkText(text, clipboard.size())) return false;
+  char* out = text.buffer.get();
+  std::size_t length = 0;
+  for (char c : clipboard) {
+    if (c != '\r') out[length++] = c;
+  }
+  setWorkTextLength(text, length);
+  return true;
+}
+
+bool loadBlankDoc(WorkText& text) { return assignWorkText(text, "\n"); }
+
+bool loadTextFile(WorkText& text, const char* sourcePath, const MessageSink& sink) {
+  FileHandle file(std::fopen(sourcePath, "rb"));
+  if (!file) {
+    sink(kLoadErrorCaption, kCannotFindSource);
+    return false;
+  }
+  if (!readIntoWorkText(text, file.get())) {
+    sink(kLoadErrorCaption, kCannotAllocateWorkBuffer);
+    return false;
+  }
+  setWorkTextLength(text, normalizeTextFileBytes(text.buffer.get(), static_cast<std::size_t>(text.length)));
+  return true;
+}
+
+bool loadTextBytes(WorkText& text, const char* bytes, std::size_t size, const MessageSink& sink) {
+  if (!assignWorkText(text, std::string_view(bytes, size))) {
+    sink(kLoadErrorCaption, kCannotAllocateWorkBuffer);
+    return false;
+  }
+  setWorkTextLength(text, normalizeTextFileBytes(text.buffer.get(), size));
+  return true;
+}
+
+bool convertHtmlText(WorkText& text, bool publicFormat, const MessageSink& sink) {
+  const std::string htmlPath = makeTemporaryPath(kFirstTemporaryFallback);
+  const std::string textPath = makeTemporaryPath(kSecondTemporaryFallback);
+  bool loaded = true;
+  // When a temporary file cannot be written or read back, the raw HTML stays.
+  if (writeBytes(htmlPath, text.view())) {
+    convertHtml(htmlPath.c_str(), textPath.c_str(), publicFormat, true);
+    FileHandle converted(std::fopen(textPath.c_str(), "rb"));
+    if (converted) {
+      if (readIntoWorkText(text, converted.get())) {
+        removeCarriageReturns(text);
+      } else {
+        // The same answer as every other load that runs out of memory.
+        sink(kLoadErrorCaption, kCannotAllocateWorkBuffer);
+        loaded = false;
+      }
+    }
+  }
+  std::remove(htmlPath.c_str());
+  std::remove(textPath.c_str());
+  return loaded;
+}
+
+bool loadDocFile(WorkText& text, const char* sourcePath, const MessageSink& sink) {
+  releaseWorkText(text);
+  ImportedDoc doc = importDoc(sourcePath, sink);
+  if (!doc.text) return false;
+  // The text goes up to its first NUL, which a Doc stored uncompressed may hold.
+  text.length = static_cast<std::int32_t>(std::strlen(doc.text.get()));
+  text.buffer = std::move(doc.text);
+  return true;
+}
+
+bool loadSource(WorkText& text, int sourceType, const char* sourcePath, bool stripLineBreaks,
+                bool publicFormat, const MessageSink& sink) {
+  bool loaded = true;
+  switch (sourceType) {
+    case kSourceBlankDoc:
+      loaded = loadBlankDoc(text);
+      break;
+    case kSourceHtmlFile:
+      loaded = loadTextFile(text, sourcePath, sink) && convertHtmlText(text, publicFormat, sink);
+      break;
+    case kSourceDocFile:
+      loaded = loadDocFile(text, sourcePath, sink);
+      break;
+    case kSourceClipboard:
+      break;  // captured when the options dialog opened
+    default:
+      // A text file; also for a kind the options cannot name (a damaged stored value),
+      // the kind the options start with.
+      loaded = loadTextFile(text, sourcePath, sink);
+      break;
+  }
+  if (!loaded) return false;
+  const bool html = sourceType == kSourceHtmlFile;
+  if (html || stripLineBreaks) stripSingleLineBreaks(text, html);
+  return true;
+}
+
+std::optional<std::string> writeBuildFile(const WorkText& text, const MessageSink& sink) {
+  const std::string path = makeTemporaryPath(kFirstTemporaryFallback);
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    sink(kDocCreationErrorCaption, kCannotWriteTemporary);
+    return std::nullopt;
+  }
+  const std::string_view bytes = text.view();
+  bool ok = writeTextMode(file, bytes.data(), bytes.size());
+  ok = std::fclose(file) == 0 && ok;
+  if (!ok) {
+    // A short build file would make a short book that looks complete.
+    std::remove(path.c_str());
+    sink(kDocCreationErrorCaption, kCannotWriteTemporary);
+    return std::nullopt;
+  }
+  return path;
+}
