@@ -1,29 +1,56 @@
 #include <cstring>
+#include <filesystem>
 #include <iostream>
+#include <optional>
+#include <set>
 
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "cli/doc_summary.h"
 #include "format/doc_builder.h"
 #include "format/file_paths.h"
+#include "source/line_breaks.h"
+#include "source/source_kind.h"
+#include "source/source_loading.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+
 const CommandHelp kHelp{
     "build",
-    "SOURCE [-o OUT.pdb] [-n NAME] [--public]",
-    "Makes a Palm Doc database from the text file SOURCE, as Quillet Maker does: CR LF line\n"
-    "ends are stored as LF, NUL bytes are dropped, a byte 0x1A ends the text, and every\n"
-    "4096 bytes become one PalmDOC-compressed record.\n\n"
-    "OUT defaults to SOURCE's base name with the ending .pdb, in the current folder; NAME,\n"
-    "the name the book carries on the handheld (at most 32 characters), defaults to\n"
-    "SOURCE's base name without its ending. OUT is replaced only when the build succeeds.",
+    "SOURCE... [-t TYPE] [-o OUT] [-n NAME] [-s] [--public]",
+    "Makes a Palm Doc database from each SOURCE, the way Quillet Maker does, short of the\n"
+    "dialogs: the source is loaded (a text file byte for byte with every line end made one\n"
+    "LF and NUL bytes dropped; an HTML page through the HTML converter; an existing Doc\n"
+    "through the importer; or a blank page), the line-break rule is applied, and the text\n"
+    "is stored in PalmDOC-compressed records of 4096 bytes.\n\n"
+    "TYPE is text, html, doc or blank. By default it follows SOURCE's ending: .txt and\n"
+    ".text are text, .htm and .html HTML, .pdb and .prc Doc, anything else text. SOURCE -\n"
+    "reads a text from standard input. A blank document needs no SOURCE, only -o.\n\n"
+    "OUT is the database to write (default: SOURCE's base name with .pdb, in the current\n"
+    "folder); with several SOURCEs it names a folder to write them into. NAME, the book's\n"
+    "name on the handheld, defaults to the base name (at most 32 characters are kept).\n"
+    "A database is replaced only when its build succeeds, and a build never writes over\n"
+    "its own source. Exit code 0 when every book was made, 1 when one failed.",
     {
-        {'o', "output", "OUT.pdb", "the database to write"},
+        {'t', "type", "TYPE", "the kind of source: text, html, doc or blank"},
+        {'o', "output", "OUT", "the database to write (a folder, with several SOURCEs)"},
         {'n', "name", "NAME", "the document's name on the handheld (cut to 32 characters)"},
-        {'\0', "public", nullptr, "public Doc format: creator \"REAd\" instead of \"Qvlt\""},
+        {'s', "strip", nullptr, "strip single line breaks (an HTML page always keeps them)"},
+        {'\0', "public", nullptr,
+         "public Doc format: creator \"REAd\" instead of \"Qvlt\", and plain text from HTML"},
         {'q', "quiet", nullptr, "print nothing on success"},
     }};
+
+constexpr char kStandardInput[] = "-";
+
+struct BuildJob {
+  std::string source;  // a path, "-", or empty for a blank document
+  std::string output;
+  std::string name;
+  int sourceType;
+};
 
 std::string withoutExtension(std::string_view fileName) {
   const std::size_t dot = fileName.rfind('.');
@@ -31,15 +58,112 @@ std::string withoutExtension(std::string_view fileName) {
   return std::string(fileName.substr(0, dot));
 }
 
-const char* buildFailureReason(int result) {
-  switch (result) {
-    case kBuildNoText:
-      return "the text file cannot be opened";
-    case kBuildNoHeaderRecord:
-      return "the header record could not be added to the database";
-    default:
-      return "the text is empty, or the database could not be written";
+std::optional<int> parseType(const std::string& type) {
+  if (type == "text") return kSourceTextFile;
+  if (type == "html") return kSourceHtmlFile;
+  if (type == "doc") return kSourceDocFile;
+  if (type == "blank") return kSourceBlankDoc;
+  return std::nullopt;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  if (fs::equivalent(fs::path(a), fs::path(b), error)) return true;
+  return fs::weakly_canonical(fs::path(a), error) == fs::weakly_canonical(fs::path(b), error);
+}
+
+// Works out what each SOURCE becomes; a usage error leaves reason set.
+std::vector<BuildJob> planJobs(const ParsedArgs& parsed, std::optional<int> type, std::string& reason) {
+  std::vector<BuildJob> jobs;
+  const auto& sources = parsed.operands;
+  const bool several = sources.size() > 1;
+  const std::string output = parsed.value("output");
+  if (type == kSourceBlankDoc) {
+    if (!sources.empty()) reason = "a blank document takes no SOURCE";
+    else if (output.empty()) reason = "a blank document needs -o OUT.pdb";
+    else jobs.push_back({"", output, parsed.value("name", withoutExtension(fileNameOf(output))), kSourceBlankDoc});
+    return jobs;
   }
+  if (sources.empty()) {
+    reason = "expected a SOURCE file";
+    return jobs;
+  }
+  std::set<std::string> outputs;
+  for (const std::string& source : sources) {
+    const bool fromInput = source == kStandardInput;
+    if (fromInput && several) {
+      reason = "standard input cannot be one of several SOURCEs";
+      return {};
+    }
+    const std::string base = fromInput ? "stdin" : withoutExtension(fileNameOf(source));
+    BuildJob job{source, "", parsed.value("name", base),
+                 type ? *type : (fromInput ? kSourceTextFile : sourceTypeForPath(source, kSourceTextFile))};
+    if (several) {
+      job.output = (fs::path(output.empty() ? "." : output) / (base + ".pdb")).string();
+    } else {
+      job.output = output.empty() ? base + ".pdb" : output;
+    }
+    if (!fromInput && sameFile(source, job.output)) {
+      reason = "'" + job.output + "' would replace its own source; choose another with -o";
+      return {};
+    }
+    if (!outputs.insert(fs::weakly_canonical(fs::path(job.output)).string()).second) {
+      reason = "two SOURCEs would both be written to '" + job.output + "'";
+      return {};
+    }
+    jobs.push_back(job);
+  }
+  return jobs;
+}
+
+bool loadJobSource(WorkText& text, const BuildJob& job, bool strip, bool publicFormat,
+                   const MessageSink& sink) {
+  if (job.source != kStandardInput) {
+    return loadSource(text, job.sourceType, job.source.c_str(), strip, publicFormat, sink);
+  }
+  std::vector<unsigned char> bytes;
+  if (!readWholeFile(kStandardInput, bytes)) {
+    printError("cannot read standard input");
+    return false;
+  }
+  if (!loadTextBytes(text, reinterpret_cast<const char*>(bytes.data()), bytes.size(), sink)) return false;
+  if (strip) stripSingleLineBreaks(text, false);
+  return true;
+}
+
+// The application's build step: the text without CRs goes to a temporary build file,
+// which the builder reads; the build file goes whatever happens.
+bool buildJob(const BuildJob& job, bool strip, bool publicFormat, bool quiet) {
+  const MessageSink sink = standardErrorSink();
+  WorkText text;
+  if (!loadJobSource(text, job, strip, publicFormat, sink)) return false;
+  removeCarriageReturns(text);
+  const std::optional<std::string> buildFile = writeBuildFile(text, sink);
+  if (!buildFile) return false;
+
+  char palmName[40] = {};  // the width of the name field the application keeps
+  std::strncpy(palmName, job.name.c_str(), kPdbNameSize);
+  // Built under a scratch name and moved into place, so a failed build never destroys an
+  // earlier database.
+  const std::string scratch = job.output + ".part";
+  const int result = buildDoc(buildFile->c_str(), scratch.c_str(), palmName, publicFormat);
+  std::remove(buildFile->c_str());
+  if (result != kBuildOk) {
+    std::remove(scratch.c_str());
+    sink(kDocCreationErrorCaption, kCannotWriteTemporary);
+    if (text.length == 0) printError("'" + job.source + "' gives an empty text");
+    return false;
+  }
+  if (!moveIntoPlace(scratch, job.output)) {
+    std::remove(scratch.c_str());
+    printError("cannot write '" + job.output + "'");
+    return false;
+  }
+  DocSummary summary;
+  if (!quiet && summarizeDoc(job.output, summary)) {
+    std::cout << job.output << ": \"" << palmName << "\", " << describeDocSummary(summary) << '\n';
+  }
+  return true;
 }
 
 }  // namespace
@@ -48,35 +172,28 @@ int runBuildCommand(const std::vector<std::string>& args) {
   ParsedArgs parsed;
   int exitCode = kExitOk;
   if (!parseCommand(kHelp, args, parsed, exitCode)) return exitCode;
-  if (parsed.operands.size() != 1) return usageError(kHelp, "expected one SOURCE file");
 
-  const std::string& source = parsed.operands[0];
-  const std::string base = withoutExtension(fileNameOf(source));
-  const std::string output = parsed.value("output", base + ".pdb");
-  if (output == source) return usageError(kHelp, "OUT would replace SOURCE '" + source + "'");
+  std::optional<int> type;
+  if (parsed.has("type")) {
+    type = parseType(parsed.value("type"));
+    if (!type) return usageError(kHelp, "unknown TYPE '" + parsed.value("type") + "'");
+  }
+  std::string reason;
+  const std::vector<BuildJob> jobs = planJobs(parsed, type, reason);
+  if (!reason.empty()) return usageError(kHelp, reason);
+  if (jobs.size() > 1 && parsed.has("output")) {
+    std::error_code error;
+    if (!fs::is_directory(parsed.value("output"), error)) {
+      return usageError(kHelp, "with several SOURCEs, OUT must be an existing folder");
+    }
+  }
 
-  char palmName[40] = {};  // the width of the name field the application keeps
-  std::strncpy(palmName, parsed.value("name", base).c_str(), kPdbNameSize);
-
-  // Built under a scratch name and moved into place, so a failed build never destroys an
-  // earlier OUT.
-  const std::string scratch = output + ".part";
-  const int result = buildDoc(source.c_str(), scratch.c_str(), palmName, parsed.has("public"));
-  if (result != kBuildOk) {
-    std::remove(scratch.c_str());
-    standardErrorSink()("Doc Creation Error", "Could not write document to temporary file");
-    printError(std::string(buildFailureReason(result)) + " ('" + source + "' to '" + output +
-               "')");
-    return kExitFailure;
+  bool allBuilt = true;
+  for (const BuildJob& job : jobs) {
+    if (!buildJob(job, parsed.has("strip"), parsed.has("public"), parsed.has("quiet"))) {
+      if (jobs.size() > 1) printError("no book made from '" + job.source + "'");
+      allBuilt = false;
+    }
   }
-  if (!moveIntoPlace(scratch, output)) {
-    std::remove(scratch.c_str());
-    printError("cannot write '" + output + "'");
-    return kExitFailure;
-  }
-  DocSummary summary;
-  if (!parsed.has("quiet") && summarizeDoc(output, summary)) {
-    std::cout << output << ": \"" << palmName << "\", " << describeDocSummary(summary) << '\n';
-  }
-  return kExitOk;
+  return allBuilt ? kExitOk : kExitFailure;
 }

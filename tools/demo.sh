@@ -20,4 +20,9 @@ for text in "$samples"/*.txt; do
     status=1
   fi
 done
+for page in "$samples"/*.html; do
+  name=$(basename "$page" .html)
+  summary=$("$quillet" build "$page" -o "$out/$name.pdb")
+  echo "$summary; converted from HTML"
+done
 exit $status

@@ -1,8 +1,6 @@
 #include "platform/temp_files.h"
 
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 std::string createTemporaryFile() {
   char folder[MAX_PATH + 1];

@@ -114,13 +114,26 @@ TEST_F(SourceLoadingTest, DocSourceThatIsNoDocFailsWithTheImportersMessage) {
 }
 
 TEST_F(SourceLoadingTest, BuildFileStoresLineFeedsAsCrLfInTheTemporaryFolder) {
+  TempDir temporary;
+  ScopedTemporaryFolder redirected(temporary.path().string());
   ASSERT_TRUE(assignWorkText(text, "a\nb\n"));
   const auto path = writeBuildFile(text, sink);
   ASSERT_TRUE(path);
   EXPECT_EQ(readFile(*path), bytesOf("a\r\nb\r\n"));
-  EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::path(*path).parent_path(),
-                                          std::filesystem::temp_directory_path()));
+  EXPECT_EQ(countEntries(temporary.path().string()), 1u);
   std::remove(path->c_str());
+  EXPECT_EQ(countEntries(temporary.path().string()), 0u);
+}
+
+TEST_F(SourceLoadingTest, FixedNamesInTheCurrentFolderWhenTheTemporaryFolderFails) {
+  ScopedTemporaryFolder missing(dir.file("no such folder"));
+  ScopedCurrentDir cwd(dir.path());
+  EXPECT_EQ(makeTemporaryPath(kFirstTemporaryFallback), "tempdoc1.$$$");
+  ASSERT_TRUE(assignWorkText(text, "x\n"));
+  const auto path = writeBuildFile(text, sink);
+  ASSERT_TRUE(path);
+  EXPECT_EQ(*path, "tempdoc1.$$$");
+  EXPECT_EQ(readFile(dir.file("tempdoc1.$$$")), bytesOf("x\r\n"));
 }
 
 TEST_F(SourceLoadingTest, EmptyTextFileMakesAnEmptyBuildFileThatTheBuilderRefuses) {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 namespace testing_support {
@@ -37,6 +38,45 @@ ScopedCurrentDir::ScopedCurrentDir(const fs::path& dir) : previous_(fs::current_
 ScopedCurrentDir::~ScopedCurrentDir() {
   std::error_code ignored;
   fs::current_path(previous_, ignored);
+}
+
+namespace {
+
+const char* const kTemporaryFolderVariables[] = {"TMPDIR", "TMP", "TEMP"};
+
+void setVariable(const std::string& name, const std::string& value) {
+#ifdef _WIN32
+  _putenv_s(name.c_str(), value.c_str());  // an empty value removes it
+#else
+  if (value.empty()) {
+    unsetenv(name.c_str());
+  } else {
+    setenv(name.c_str(), value.c_str(), 1);
+  }
+#endif
+}
+
+}  // namespace
+
+ScopedTemporaryFolder::ScopedTemporaryFolder(const std::string& folder) {
+  for (const char* name : kTemporaryFolderVariables) {
+    const char* value = std::getenv(name);
+    saved_.emplace_back(name, value ? value : "");
+    setVariable(name, folder);
+  }
+}
+
+ScopedTemporaryFolder::~ScopedTemporaryFolder() {
+  for (const auto& [name, value] : saved_) setVariable(name, value);
+}
+
+std::size_t countEntries(const std::string& folder) {
+  std::error_code error;
+  std::size_t count = 0;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    ++count;
+  }
+  return count;
 }
 
 void writeFile(const std::string& path, const Bytes& bytes) {

@@ -40,6 +40,22 @@ class ScopedCurrentDir {
   std::filesystem::path previous_;
 };
 
+// Points the system's temporary folder (TMPDIR; TMP and TEMP on Windows) at another folder
+// for the lifetime of the object.
+class ScopedTemporaryFolder {
+ public:
+  explicit ScopedTemporaryFolder(const std::string& folder);
+  ~ScopedTemporaryFolder();
+  ScopedTemporaryFolder(const ScopedTemporaryFolder&) = delete;
+  ScopedTemporaryFolder& operator=(const ScopedTemporaryFolder&) = delete;
+
+ private:
+  std::vector<std::pair<std::string, std::string>> saved_;  // name, value ("" = unset)
+};
+
+// The number of entries in a folder.
+std::size_t countEntries(const std::string& folder);
+
 void writeFile(const std::string& path, const Bytes& bytes);
 void writeFile(const std::string& path, std::string_view text);
 Bytes readFile(const std::string& path);
