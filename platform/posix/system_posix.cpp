@@ -1,0 +1,39 @@
+#include <time.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/system.h"
+
+namespace {
+
+std::string& commandLine() {
+  static std::string line;
+  return line;
+}
+
+bool needsQuotes(const std::string& argument) {
+  return argument.empty() || argument.find_first_of(" \t") != std::string::npos;
+}
+
+}  // namespace
+
+void sleepMilliseconds(unsigned milliseconds) {
+  timespec rest{static_cast<time_t>(milliseconds / 1000),
+                static_cast<long>(milliseconds % 1000) * 1000000L};
+  // Interrupted by a signal: sleep on for what is left.
+  while (::nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+  }
+}
+
+std::string wholeCommandLine() { return commandLine(); }
+
+void setCommandLineArguments(int argc, const char* const* argv) {
+  std::string line;
+  for (int i = 0; i < argc; ++i) {
+    const std::string argument = argv[i];
+    if (i > 0) line += ' ';
+    line += needsQuotes(argument) ? '"' + argument + '"' : argument;
+  }
+  commandLine() = line;
+}

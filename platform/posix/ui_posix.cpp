@@ -1,0 +1,3 @@
+#include "platform/ui.h"
+
+void pumpPending() {}  // no message queue without the Windows user interface

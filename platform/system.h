@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+// Blocks the calling thread for at least `milliseconds`.
+void sleepMilliseconds(unsigned milliseconds);
+
+// The whole command line as one text, program path included. Windows: exactly the line
+// the system keeps (GetCommandLineA). POSIX: the arguments given to
+// setCommandLineArguments joined with blanks, each one that is empty or holds a blank or
+// tab in double quotes; empty until it is called.
+std::string wholeCommandLine();
+
+// Hands main's arguments to the POSIX backend; Windows ignores them (the system keeps its
+// own line). Programs call it first thing in main. REQUIRES: argv holds argc texts.
+void setCommandLineArguments(int argc, const char* const* argv);

@@ -1,0 +1,8 @@
+#pragma once
+
+// Takes every message waiting in the calling thread's queue, translating and dispatching
+// each, and returns when the queue is empty. Keyboard messages do not go through a
+// dialog's own keyboard handling, and a quit message taken here goes to nobody: it is
+// lost, so closing a window while this drains does not end the program.
+// POSIX: there is no message queue; it returns at once.
+void pumpPending();

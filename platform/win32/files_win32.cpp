@@ -1,0 +1,33 @@
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <string>
+
+#include "platform/files.h"
+
+bool listDirectory(const char* folder, std::vector<DirectoryEntry>& entries) {
+  entries.clear();
+  const std::string pattern = std::string(folder) + "\\*";
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  do {
+    entries.push_back({found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return true;
+}
+
+// GetFileAttributes looks up the exact name; a search would take '*' and '?' as patterns.
+bool pathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+bool createDirectory(const char* path) { return CreateDirectoryA(path, nullptr) != 0; }
+
+bool copyFileReplacing(const char* from, const char* to) { return CopyFileA(from, to, FALSE) != 0; }
+
+bool deleteFile(const char* path) { return DeleteFileA(path) != 0; }

@@ -1,0 +1,19 @@
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "platform/ui.h"
+
+void pumpPending() {
+  MSG message;
+  // PM_REMOVE takes WM_QUIT off the queue too, and DispatchMessage sends it to no window:
+  // a quit that arrives while work drains the queue is dropped on purpose.
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
