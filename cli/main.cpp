@@ -7,6 +7,7 @@
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "platform/console.h"
+#include "platform/system.h"
 
 #ifndef QUILLET_VERSION
 #define QUILLET_VERSION "unknown"
@@ -25,6 +26,7 @@ const Command kCommands[] = {
     {"html", "convert an HTML page into the text a Doc is made of", runHtmlCommand},
     {"import", "read a Palm Doc database back into text", runImportCommand},
     {"info", "show a Palm database's header, record list and Doc header", runInfoCommand},
+    {"settings", "show Quillet Maker's stored options and where they live", runSettingsCommand},
 };
 
 void printOverview(std::ostream& out) {
@@ -43,6 +45,7 @@ void printOverview(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  setCommandLineArguments(argc, argv);
   useBinaryStandardStreams();
   if (argc < 2) {
     printOverview(std::cerr);
