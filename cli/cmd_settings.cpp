@@ -12,7 +12,7 @@ namespace {
 
 const CommandHelp kHelp{
     "settings",
-    "",
+    "[--help]",
     "Shows the options Quillet Maker keeps between runs, as the application loads them\n"
     "when its options dialog opens: each registry value, the field it fills, its width\n"
     "in bytes, whether it came from the store or is the default, and its setting.\n"

@@ -1,7 +1,6 @@
 // The POSIX registry file: where it lives, how it is replaced, and that a file it does
 // not understand is reported and left alone.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -17,40 +16,8 @@ namespace {
 using namespace testing_support;
 namespace fs = std::filesystem;
 
-// Sets or clears environment variables for one test and puts them back afterwards.
-class ScopedEnvironment {
- public:
-  ~ScopedEnvironment() {
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-      if (it->had) {
-        setenv(it->name.c_str(), it->value.c_str(), 1);
-      } else {
-        unsetenv(it->name.c_str());
-      }
-    }
-  }
-  void set(const char* name, const char* value) {
-    const char* old = std::getenv(name);
-    saved_.push_back({name, old != nullptr, old != nullptr ? old : ""});
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-
- private:
-  struct Saved {
-    std::string name;
-    bool had;
-    std::string value;
-  };
-  std::vector<Saved> saved_;
-};
-
-RegistryStatus setInRoot(const char* name, const Bytes& data) {
-  return setRegistryValue(registryRootKey(), name, kRegBinary, data.data(),
-                          static_cast<std::uint32_t>(data.size()));
+RegistryStatus setInRoot(const char* name, unsigned char byte) {
+  return setRegistryValue(registryRootKey(), name, kRegBinary, &byte, 1);
 }
 
 std::string textOf(const std::string& path) {
@@ -59,79 +26,63 @@ std::string textOf(const std::string& path) {
 }
 
 TEST(RegistryFileTest, LivesWhereTheEnvironmentSays) {
+  ScopedTestRegistry registry;  // puts QUILLET_REGISTRY back afterwards
   TempDir dir;
-  ScopedEnvironment environment;
-  environment.set("QUILLET_REGISTRY", nullptr);
-  environment.set("HOME", dir.file("home").c_str());
-  environment.set("XDG_CONFIG_HOME", "relative/is/ignored");
+  const char* home = std::getenv("HOME");
+  const std::string savedHome = home != nullptr ? home : "";
+  unsetenv("QUILLET_REGISTRY");
+  setenv("HOME", dir.file("home").c_str(), 1);
+  setenv("XDG_CONFIG_HOME", "relative/is/ignored", 1);
   EXPECT_EQ(registryFilePath(), dir.file("home") + "/.config/quillet/registry.reg");
-
-  environment.set("XDG_CONFIG_HOME", dir.file("config").c_str());
+  setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
   EXPECT_EQ(registryFilePath(), dir.file("config") + "/quillet/registry.reg");
-  // The first write makes the missing folders.
-  ASSERT_EQ(setInRoot("v", {1}), RegistryStatus::kOk);
+  EXPECT_EQ(setInRoot("v", 1), RegistryStatus::kOk);  // makes the missing folders
   EXPECT_TRUE(fileExists(dir.file("config") + "/quillet/registry.reg"));
-
-  environment.set("QUILLET_REGISTRY", dir.file("explicit.reg").c_str());
-  EXPECT_EQ(registryFilePath(), dir.file("explicit.reg"));
+  // Each test runs in a process of its own natively; the rest of this one needs no
+  // XDG_CONFIG_HOME, and HOME goes back.
+  unsetenv("XDG_CONFIG_HOME");
+  if (home != nullptr) setenv("HOME", savedHome.c_str(), 1);
 }
 
 TEST(RegistryFileTest, EveryWriteReplacesTheWholeFileUnderItsName) {
   ScopedTestRegistry registry;
-  ASSERT_EQ(setInRoot("first", {1}), RegistryStatus::kOk);
-  const std::string before = textOf(registry.file());
-  // A second name for the old file: a write in place would change what it shows.
-  const std::string oldLink = registry.file() + ".old";
-  ASSERT_EQ(::link(registry.file().c_str(), oldLink.c_str()), 0);
-
-  ASSERT_EQ(setInRoot("second", {2}), RegistryStatus::kOk);
-  EXPECT_EQ(textOf(oldLink), before);
-  EXPECT_NE(textOf(registry.file()), before);
-  ::unlink(oldLink.c_str());
-  // Nothing is left beside it.
-  int files = 0;
-  for (const auto& entry : fs::directory_iterator(fs::path(registry.file()).parent_path())) {
-    ++files;
-    EXPECT_EQ(entry.path().string(), registry.file());
-  }
-  EXPECT_EQ(files, 1);
-}
-
-TEST(RegistryFileTest, FileOfUnknownFormIsReportedAndNeverOverwritten) {
-  ScopedTestRegistry registry;
-  const std::string damaged =
-      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"kept\"=hex:01\r\n\"cut\"=hex:0";
-  writeFile(registry.file(), damaged + "x\r\n");
-  EXPECT_NE(registryProblem().find(registry.file() + "' line 5:"), std::string::npos)
-      << registryProblem();
-
-  RegistryKey key = nullptr;
-  EXPECT_EQ(openRegistryKey(registryRootKey(), "Software", &key), RegistryStatus::kUnusable);
-  EXPECT_EQ(createRegistryKey(registryRootKey(), "Other", &key), RegistryStatus::kUnusable);
-  EXPECT_EQ(setInRoot("v", {1}), RegistryStatus::kUnusable);
-  EXPECT_EQ(textOf(registry.file()), damaged + "x\r\n");
-}
-
-TEST(RegistryFileTest, NewValuesKeepTheSpellingTheyWereMadeWith) {
-  ScopedTestRegistry registry;
   RegistryKey key = nullptr;
   ASSERT_EQ(createRegistryKey(registryRootKey(), "Software", &key), RegistryStatus::kOk);
+  const std::string before = textOf(registry.file());
+  EXPECT_EQ(before, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\r\n");
+  // A second name for the old file: writing in place would change what it shows.
+  const std::string oldName = registry.file() + ".old";
+  ASSERT_EQ(::link(registry.file().c_str(), oldName.c_str()), 0);
+
   const unsigned char one = 1;
   ASSERT_EQ(setRegistryValue(key, "Palm_Name", kRegBinary, &one, 1), RegistryStatus::kOk);
   ASSERT_EQ(setRegistryValue(key, "PALM_NAME", kRegBinary, &one, 1), RegistryStatus::kOk);
   closeRegistryKey(key);
-  RegistryKey same = nullptr;
-  ASSERT_EQ(createRegistryKey(registryRootKey(), "SOFTWARE", &same), RegistryStatus::kOk);
-  closeRegistryKey(same);
+  EXPECT_EQ(textOf(oldName), before);
   EXPECT_EQ(textOf(registry.file()),
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"Palm_Name\"=hex:01\r\n\r\n");
+  ::unlink(oldName.c_str());
+  // No temporary file is left beside it.
+  const auto entries = fs::directory_iterator(fs::path(registry.file()).parent_path());
+  EXPECT_EQ(std::distance(fs::begin(entries), fs::end(entries)), 1);
 }
 
-TEST(RegistryFileTest, UnreadableFileIsReportedWithItsReason) {
+TEST(RegistryFileTest, FileItCannotReadIsReportedAndNeverOverwritten) {
   ScopedTestRegistry registry;
+  const std::string damaged = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"v\"=hex:0x\r\n";
+  writeFile(registry.file(), damaged);
+  EXPECT_NE(registryProblem().find(registry.file() + "' line 4:"), std::string::npos)
+      << registryProblem();
+  RegistryKey key = nullptr;
+  EXPECT_EQ(openRegistryKey(registryRootKey(), "Software", &key), RegistryStatus::kUnusable);
+  EXPECT_EQ(createRegistryKey(registryRootKey(), "Other", &key), RegistryStatus::kUnusable);
+  EXPECT_EQ(setInRoot("v", 1), RegistryStatus::kUnusable);
+  EXPECT_EQ(textOf(registry.file()), damaged);
+
+  fs::remove(registry.file());
   fs::create_directory(registry.file());  // a folder where the file should be
   EXPECT_NE(registryProblem().find("cannot read"), std::string::npos) << registryProblem();
-  EXPECT_EQ(setInRoot("v", {1}), RegistryStatus::kUnusable);
+  EXPECT_EQ(setInRoot("v", 1), RegistryStatus::kUnusable);
   EXPECT_TRUE(fs::is_directory(registry.file()));
 }
 

@@ -1,10 +1,10 @@
 #include "tests/support/test_registry.h"
 
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/registry.h"
 #include "tests/support/generated_text.h"
 
 #ifdef _WIN32
@@ -22,7 +22,7 @@ namespace testing_support {
 namespace {
 
 std::string uniqueSuffix() {
-  static std::atomic<unsigned> counter{0};
+  static unsigned counter = 0;
   TestRandom random(
       static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   return std::to_string(random.next() % 1000000000) + "-" + std::to_string(counter++);
@@ -30,16 +30,16 @@ std::string uniqueSuffix() {
 
 }  // namespace
 
-ScopedTestRegistry::ScopedTestRegistry() : key_("Software\\QuilletTest-" + uniqueSuffix()) {
+ScopedTestRegistry::ScopedTestRegistry()
+    : key_("Software\\QuilletTest-" + uniqueSuffix()),
+      rootValue_("QuilletTestValue-" + uniqueSuffix()) {
 #ifndef _WIN32
-  namespace fs = std::filesystem;
-  folder_ = (fs::temp_directory_path() / ("quillet-registry-" + uniqueSuffix())).string();
-  fs::create_directories(folder_);
+  folder_ =
+      (std::filesystem::temp_directory_path() / ("quillet-registry-" + uniqueSuffix())).string();
+  std::filesystem::create_directories(folder_);
   file_ = folder_ + "/registry.reg";
-  if (const char* saved = std::getenv("QUILLET_REGISTRY")) {
-    hadVariable_ = true;
-    savedVariable_ = saved;
-  }
+  savedVariable_ = std::getenv("QUILLET_REGISTRY");
+  if (savedVariable_ != nullptr) saved_ = savedVariable_;
   setenv("QUILLET_REGISTRY", file_.c_str(), 1);
 #endif
 }
@@ -47,11 +47,10 @@ ScopedTestRegistry::ScopedTestRegistry() : key_("Software\\QuilletTest-" + uniqu
 ScopedTestRegistry::~ScopedTestRegistry() {
 #ifdef _WIN32
   RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
-  RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str());
-  if (!rootValue_.empty()) RegDeleteValueA(HKEY_CURRENT_USER, rootValue_.c_str());
+  RegDeleteValueA(HKEY_CURRENT_USER, rootValue_.c_str());
 #else
-  if (hadVariable_) {
-    setenv("QUILLET_REGISTRY", savedVariable_.c_str(), 1);
+  if (savedVariable_ != nullptr) {
+    setenv("QUILLET_REGISTRY", saved_.c_str(), 1);
   } else {
     unsetenv("QUILLET_REGISTRY");
   }
@@ -60,13 +59,25 @@ ScopedTestRegistry::~ScopedTestRegistry() {
 #endif
 }
 
-std::string ScopedTestRegistry::path(std::string_view below) const {
-  return key_ + "\\" + std::string(below);
-}
-
-std::string ScopedTestRegistry::rootValueName() {
-  if (rootValue_.empty()) rootValue_ = "QuilletTestValue-" + uniqueSuffix();
-  return rootValue_;
+bool queryValueAt(const std::string& settingPath, std::uint32_t& type, Bytes& data) {
+  RegistryKey key = registryRootKey();
+  std::size_t start = 0;
+  for (std::size_t end; (end = settingPath.find('\\', start)) != std::string::npos;
+       start = end + 1) {
+    RegistryKey next = nullptr;
+    const RegistryStatus status =
+        openRegistryKey(key, settingPath.substr(start, end - start).c_str(), &next);
+    closeRegistryKey(key);
+    if (status != RegistryStatus::kOk) return false;
+    key = next;
+  }
+  data.assign(4096, 0);
+  std::uint32_t size = 4096;
+  const bool found = queryRegistryValue(key, settingPath.c_str() + start, &type, data.data(),
+                                        &size) == RegistryStatus::kOk;
+  data.resize(found ? size : 0);
+  closeRegistryKey(key);
+  return found;
 }
 
 }  // namespace testing_support

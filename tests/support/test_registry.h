@@ -1,16 +1,17 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "tests/support/test_support.h"
+
 namespace testing_support {
 
-// A registry of the test's own, so that the same registry and settings tests run on both
-// backends.
-// POSIX: $QUILLET_REGISTRY names a file in a fresh folder; the variable is restored after.
-// Windows (under Wine): the real registry; the test works below a key of its own,
-// "Software\QuilletTest-N", which is deleted with everything below it afterwards, as are
-// the values made in HKEY_CURRENT_USER itself under names from rootValueName().
+// A registry of the test's own, so that the same tests run on both backends. POSIX:
+// $QUILLET_REGISTRY names a file in a fresh folder, and is put back afterwards. Windows
+// (Wine): the real registry; the test works below "Software\QuilletTest-N", which is
+// deleted afterwards with the root value named by rootValueName().
 class ScopedTestRegistry {
  public:
   ScopedTestRegistry();
@@ -18,22 +19,22 @@ class ScopedTestRegistry {
   ScopedTestRegistry(const ScopedTestRegistry&) = delete;
   ScopedTestRegistry& operator=(const ScopedTestRegistry&) = delete;
 
-  // "Software\QuilletTest-N", below HKEY_CURRENT_USER.
-  const std::string& key() const { return key_; }
-  // key() + "\" + below.
-  std::string path(std::string_view below) const;
-  // A value name of this test's own for HKEY_CURRENT_USER itself, removed afterwards.
-  std::string rootValueName();
-  // POSIX: the registry file; Windows: empty.
-  const std::string& file() const { return file_; }
+  const std::string& key() const { return key_; }  // "Software\QuilletTest-N"
+  std::string path(std::string_view below) const { return key_ + "\\" + std::string(below); }
+  const std::string& rootValueName() const { return rootValue_; }
+  const std::string& file() const { return file_; }  // POSIX only
 
  private:
   std::string key_;
+  std::string rootValue_;
   std::string file_;
   std::string folder_;
-  std::string savedVariable_;
-  bool hadVariable_ = false;
-  std::string rootValue_;
+  const char* savedVariable_ = nullptr;
+  std::string saved_;
 };
+
+// The type and bytes of the value a setting path names ("Software\K\value"; without a
+// backslash, a value of the root), read through the registry seam. False when missing.
+bool queryValueAt(const std::string& settingPath, std::uint32_t& type, Bytes& data);
 
 }  // namespace testing_support
