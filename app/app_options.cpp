@@ -36,7 +36,7 @@ static_assert(std::endian::native == std::endian::little);
 const char* sourceTypeName(std::int32_t sourceType) {
   static const char* const kNames[] = {"New Blank Doc", "Text File", "HTML File", "Quillet Doc",
                                        "Text Clipboard"};
-  if (sourceType < 0 || sourceType > kSourceTextClipboard) return nullptr;
+  if (sourceType < kSourceBlankDoc || sourceType > kSourceClipboard) return nullptr;
   return kNames[sourceType];
 }
 

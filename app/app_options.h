@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <span>
 
+#include "source/source_kind.h"
+
 // The options the application keeps between runs, and the conversion's output path.
 // Each persisted field is one REG_BINARY value of the field's full width in the settings
 // key; a field's bytes are the value's bytes (numbers little-endian, texts with their NUL
@@ -12,15 +14,9 @@
 // The key below HKEY_CURRENT_USER that holds the options.
 inline constexpr char kSettingsKeyPath[] = "Software\\Corvane Software\\Quillet\\v1.0";
 
-// The kinds of source, by their position in the options dialog's list.
-inline constexpr std::int32_t kSourceNewBlankDoc = 0;
-inline constexpr std::int32_t kSourceTextFile = 1;
-inline constexpr std::int32_t kSourceHtmlFile = 2;
-inline constexpr std::int32_t kSourceQuilletDoc = 3;
-inline constexpr std::int32_t kSourceTextClipboard = 4;
-
-// "New Blank Doc", "Text File", "HTML File", "Quillet Doc", "Text Clipboard"; null for
-// any other number.
+// The source kind's entry in the options dialog's list, without its leading blank:
+// "New Blank Doc", "Text File", "HTML File", "Quillet Doc", "Text Clipboard"; null for any
+// other number.
 const char* sourceTypeName(std::int32_t sourceType);
 
 inline constexpr std::size_t kHotsyncNameSize = 50;
