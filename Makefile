@@ -61,3 +61,13 @@ bench: bench-build
 
 clean:
 	rm -rf $(BUILD)
+
+# Release artefacts: build/release/quillet_*.deb and build/windows/quillet-maker-*-windows.zip
+.PHONY: release package-deb package-windows
+release: package-deb package-windows
+
+package-deb: release-build
+	@cd $(BUILD)/release && cpack -G DEB >/dev/null && ls -1 $(CURDIR)/$(BUILD)/release/*.deb
+
+package-windows: windows
+	@cd $(BUILD)/windows && cpack -G ZIP >/dev/null && ls -1 $(CURDIR)/$(BUILD)/windows/*.zip
