@@ -74,11 +74,15 @@ std::size_t groupEscapes(unsigned char* buffer, std::size_t length) {
 
 int findEarliestMatchByScan(const unsigned char* input, int windowStart, int patternStart,
                             int length) {
-  for (int q = windowStart; q < patternStart; ++q) {
-    if (input[q] == input[patternStart] &&
-        std::memcmp(input + q, input + patternStart, static_cast<std::size_t>(length)) == 0) {
-      return q;
-    }
+  const unsigned char first = input[patternStart];
+  const unsigned char* pattern = input + patternStart;
+  int q = windowStart;
+  while (q < patternStart) {
+    const void* hit = std::memchr(input + q, first, static_cast<std::size_t>(patternStart - q));
+    if (hit == nullptr) break;
+    q = static_cast<int>(static_cast<const unsigned char*>(hit) - input);
+    if (std::memcmp(input + q, pattern, static_cast<std::size_t>(length)) == 0) return q;
+    ++q;
   }
   return patternStart;
 }
