@@ -38,6 +38,7 @@ std::set<std::string> listing(const fs::path& dir) {
 // One folder per build, laid out alike, so that the two builds can be compared whole.
 struct Scene {
   const Bytes* text = nullptr;  // nullptr: no text file at all
+  bool textIsFolder = false;    // a folder where the text file should be
   std::string outputName = "book.pdb";
   bool blockedTemp = false;  // a "$$TEMP$$" folder with a file in it beside the output
   std::string palmName = "Book";
@@ -48,6 +49,7 @@ struct Scene {
 Outcome run(Builder builder, const Scene& scene) {
   TempDir dir;
   if (scene.text != nullptr) writeFile(dir.file("text.txt"), *scene.text);
+  if (scene.textIsFolder) fs::create_directory(dir.path() / "text.txt");
   if (scene.blockedTemp) {
     fs::create_directory(dir.path() / kPdbAppendTempName);
     writeFile(dir.file(std::string(kPdbAppendTempName) + "/keep"), "x");
@@ -155,6 +157,10 @@ TEST(BuilderEquivalenceTest, FailuresLeaveWhatTheAppenderLeaves) {
   missingText.text = nullptr;
   expectSameAsAppends(missingText, "missing text file");
   EXPECT_EQ(run(buildDocLimited, missingText).result, kBuildNoText);
+
+  Scene folderAsText = missingText;
+  folderAsText.textIsFolder = true;
+  expectSameAsAppends(folderAsText, "a folder named as the text file");
 
   Scene blocked = scene;
   blocked.blockedTemp = true;
