@@ -162,6 +162,10 @@ TEST(BuilderEquivalenceTest, FailuresLeaveWhatTheAppenderLeaves) {
   folderAsText.textIsFolder = true;
   expectSameAsAppends(folderAsText, "a folder named as the text file");
 
+  Scene overText = scene;  // the database written over its own text
+  overText.outputName = "text.txt";
+  expectSameAsAppends(overText, "output path the text's own");
+
   Scene blocked = scene;
   blocked.blockedTemp = true;
   expectSameAsAppends(blocked, "a \"$$TEMP$$\" that cannot be replaced");
