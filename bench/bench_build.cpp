@@ -55,6 +55,8 @@ struct BenchFiles {
   ~BenchFiles() {
     std::remove(text.c_str());
     std::remove(db.c_str());
+    std::error_code ignored;
+    fs::remove(benchFolder(), ignored);  // only once it is empty
   }
   BenchFiles(const BenchFiles&) = delete;
   BenchFiles& operator=(const BenchFiles&) = delete;
