@@ -1,6 +1,8 @@
-// compressRecord throughput, in bytes of input per second, record by record.
+// compressRecord throughput, in bytes of input per second, record by record, on prose and
+// on inputs that stress the search.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,10 +11,13 @@
 
 namespace {
 
-using testing_support::proseText;
-using testing_support::TestRandom;
+using testing_support::generatedText;
+using testing_support::TextKind;
 
-void compressAll(benchmark::State& state, const std::string& text) {
+constexpr std::size_t kSize = 1 << 20;
+
+void BM_Compress(benchmark::State& state, TextKind kind) {
+  const std::string text = generatedText(kind, kSize);
   std::vector<unsigned char> out(2 * kDocRecordSize);
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   for (auto _ : state) {
@@ -24,37 +29,13 @@ void compressAll(benchmark::State& state, const std::string& text) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
-std::string randomBytes(std::size_t size) {
-  TestRandom random(3);
-  std::string text(size, '\0');
-  for (auto& c : text) c = static_cast<char>(1 + random.below(255));
-  return text;
-}
-
-std::string repeatingAt(std::size_t distance, std::size_t size) {
-  TestRandom random(distance);
-  std::string period(distance, '\0');
-  for (auto& c : period) c = static_cast<char>('a' + random.below(26));
-  std::string text;
-  while (text.size() < size) text += period;
-  text.resize(size);
-  return text;
-}
-
-constexpr std::size_t kSize = 1 << 20;
-
-void BM_CompressProse(benchmark::State& s) { compressAll(s, proseText(kSize)); }
-void BM_CompressRandomBytes(benchmark::State& s) { compressAll(s, randomBytes(kSize)); }
-void BM_CompressOneByteRun(benchmark::State& s) { compressAll(s, std::string(kSize, 'a')); }
-void BM_CompressSpaces(benchmark::State& s) { compressAll(s, std::string(kSize, ' ')); }
-void BM_CompressRepeatAt2047(benchmark::State& s) { compressAll(s, repeatingAt(2047, kSize)); }
-void BM_CompressRepeatAt2048(benchmark::State& s) { compressAll(s, repeatingAt(2048, kSize)); }
-
 }  // namespace
 
-BENCHMARK(BM_CompressProse)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CompressRandomBytes)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CompressOneByteRun)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CompressSpaces)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CompressRepeatAt2047)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CompressRepeatAt2048)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Compress, prose, TextKind::kProse)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Compress, random_bytes, TextKind::kRandomBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Compress, one_byte_run, TextKind::kOneByteRun)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Compress, spaces, TextKind::kSpaces)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Compress, repeat_at_2047, TextKind::kRepeatAt2047)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Compress, repeat_at_2048, TextKind::kRepeatAt2048)
+    ->Unit(benchmark::kMillisecond);

@@ -36,10 +36,16 @@ inline constexpr int kBuildNoText = -3;         // the text file cannot be opene
 // dropped; every 4096 bytes of what is left become one compressed record.
 // palmName is cut in place to at most 32 characters and becomes the database name.
 // publicFormat selects creator "REAd", else "Qvlt"; the type is "TEXt".
-// Whatever the result, the database written so far stays at outputPath.
+// Whatever the result, the database written so far stays at outputPath: the 80-byte empty
+// one after kBuildNoText and kBuildNoHeaderRecord; after a refused text record, the
+// records before it with record 0 giving their figures.
+// Time grows with the text's length: the database is written once, front to back, and
+// the text read twice (held in memory instead when it cannot be read twice, as from a
+// pipe). A write that fails (a full disk) makes the result kBuildFailed.
 int buildDoc(const char* textPath, const char* outputPath, char* palmName, bool publicFormat);
 
 // buildDoc with a smaller record ceiling: a database never holds more than maxRecords
 // records (record 0 included), and the text record that would pass it is refused.
+// A ceiling above kPdbMaxRecords counts as kPdbMaxRecords.
 int buildDocLimited(const char* textPath, const char* outputPath, char* palmName,
                     bool publicFormat, int maxRecords);

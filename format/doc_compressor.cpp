@@ -1,7 +1,9 @@
 #include "format/doc_compressor.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -11,6 +13,30 @@ constexpr unsigned char kMaxEscapeRun = 8;
 
 bool needsEscape(unsigned char ch) { return ch >= 0x80 || (ch >= 0x01 && ch <= 0x08); }
 bool isBackReferenceStart(unsigned char b) { return b >= 0x80 && b <= 0xBF; }
+
+std::uint64_t loadWord(const unsigned char* at) {
+  std::uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+// How many leading bytes, in memory order, two loaded words share (8 when equal), given
+// their XOR.
+int agreedBytes(std::uint64_t difference) {
+  if constexpr (std::endian::native == std::endian::little) {
+    return std::countr_zero(difference) / 8;
+  } else {
+    return std::countl_zero(difference) / 8;
+  }
+}
+
+// The four bytes at at as one number, first byte lowest, whatever the machine's order.
+std::uint32_t loadQuad(const unsigned char* at) {
+  std::uint32_t quad;
+  std::memcpy(&quad, at, sizeof quad);
+  if constexpr (std::endian::native == std::endian::big) quad = __builtin_bswap32(quad);
+  return quad;
+}
 
 std::size_t writeBackReference(unsigned char* output, int distance, int length) {
   const unsigned value = 0x8000u + (static_cast<unsigned>(distance) << 3) +
@@ -51,18 +77,117 @@ std::size_t groupEscapes(unsigned char* buffer, std::size_t length) {
 
 }  // namespace
 
-int findEarliestMatch(const unsigned char* input, int windowStart, int patternStart, int length) {
-  const unsigned char first = input[patternStart];
-  const unsigned char* pattern = input + patternStart;
-  int q = windowStart;
-  while (q < patternStart) {
-    const void* hit = std::memchr(input + q, first, static_cast<std::size_t>(patternStart - q));
-    if (hit == nullptr) break;
-    q = static_cast<int>(static_cast<const unsigned char*>(hit) - input);
-    if (std::memcmp(input + q, pattern, static_cast<std::size_t>(length)) == 0) return q;
-    ++q;
+RecordMatchIndex::RecordMatchIndex(const unsigned char* input, std::size_t n)
+    : size_(static_cast<int>(n)) {
+  if (n > 0) std::memcpy(text_, input, n);
+  std::memset(text_ + n, 0, sizeof text_ - n);
+  for (Chains* chains : {&pairs_, &triples_, &quads_}) {
+    std::fill(std::begin(chains->head), std::end(chains->head), kEndOfChain);
+    chains->next[kEndOfChain] = kEndOfChain;
   }
-  return patternStart;
+  // Linking from the back puts every chain in increasing order. A key that would run past
+  // the end of the input is not linked.
+  for (int q = size_ - 2; q >= 0 && q + 4 > size_; --q) {
+    const std::uint32_t quad = loadQuad(text_ + q);  // the padding reads as zeros
+    link(pairs_, quad & 0xFFFF, q);
+    if (q + 3 <= size_) link(triples_, quad & 0xFFFFFF, q);
+  }
+  for (int q = size_ - 4; q >= 0; --q) {
+    const std::uint32_t quad = loadQuad(text_ + q);
+    link(pairs_, quad & 0xFFFF, q);
+    link(triples_, quad & 0xFFFFFF, q);
+    link(quads_, quad, q);
+  }
+}
+
+std::size_t RecordMatchIndex::bucketOf(std::uint32_t key) {
+  return (key * 0x9E3779B1u) >> (32 - kBucketBits);  // Fibonacci hashing
+}
+
+void RecordMatchIndex::link(Chains& chains, std::uint32_t key, int q) {
+  const std::size_t bucket = bucketOf(key);
+  chains.next[q] = chains.head[bucket];
+  chains.head[bucket] = static_cast<std::uint16_t>(q);
+}
+
+// Unlinks every position before floor, which no later search reaches back to, so that
+// each chain starts inside the window.
+void RecordMatchIndex::forgetBefore(int floor) {
+  for (; forgotten_ < floor; ++forgotten_) {
+    const std::uint32_t quad = loadQuad(text_ + forgotten_);
+    pairs_.head[bucketOf(quad & 0xFFFF)] = pairs_.next[forgotten_];
+    triples_.head[bucketOf(quad & 0xFFFFFF)] = triples_.next[forgotten_];
+    quads_.head[bucketOf(quad)] = quads_.next[forgotten_];
+  }
+}
+
+// How many of the bytes at q and p agree, counting from the first, up to limit.
+int RecordMatchIndex::commonPrefix(int q, int p, int limit) const {
+  int agreed = 0;
+  for (;;) {
+    const int more = agreedBytes(loadWord(text_ + q + agreed) ^ loadWord(text_ + p + agreed));
+    agreed += more;
+    if (more < 8 || agreed >= limit) return std::min(agreed, limit);
+  }
+}
+
+// Finds the earliest occurrence of the pattern at p for every length from 3 to
+// kLadderTop at once, so the searches of a growing match cost nothing more: the first
+// true 3-byte match on the 3-byte chain, then one walk along the 4-byte chain.
+void RecordMatchIndex::climbLadder(int p) {
+  const int top = std::min(kLadderTop, size_ - p);
+  const int floor = std::max(0, p - kMaxMatchDistance);
+  const std::uint64_t patternHead = loadWord(text_ + p);
+  const std::uint32_t patternQuad = loadQuad(text_ + p);
+  ladderPattern_ = p;
+  ladderLongest_ = kMinMatchLength - 1;
+  forgetBefore(floor);
+  int q = triples_.head[bucketOf(patternQuad & 0xFFFFFF)];
+  while (q < p && agreedBytes(loadWord(text_ + q) ^ patternHead) < 3) q = triples_.next[q];
+  if (q >= p) return;
+  int longest = 3;
+  earliest_[3] = static_cast<std::uint16_t>(q);
+  if (top > 3) {
+    const int first = q;
+    q = quads_.head[bucketOf(patternQuad)];
+    while (q < first) q = quads_.next[q];  // bytes that merely share the bucket
+    for (; q < p; q = quads_.next[q]) {
+      // Nearly every candidate differs within its first eight bytes: one compare.
+      int agreed = agreedBytes(loadWord(text_ + q) ^ patternHead);
+      if (agreed == 8) agreed += agreedBytes(loadWord(text_ + q + 8) ^ loadWord(text_ + p + 8));
+      agreed = std::min(agreed, top);
+      if (agreed > longest) {
+        // Every length up to agreed first occurs here. The stores run past agreed, into
+        // lengths that stay unset as long as ladderLongest_ says so.
+        const std::uint64_t four = 0x0001000100010001u * static_cast<std::uint16_t>(q);
+        for (int k = 0; k < 3; ++k) std::memcpy(earliest_ + longest + 1 + 4 * k, &four, 8);
+        longest = agreed;
+        if (longest == top) break;
+      }
+    }
+  }
+  ladderLongest_ = longest;
+}
+
+// The searches the ladder does not answer: single bytes, pairs, longer patterns, and
+// windows that start past the earliest occurrence.
+int RecordMatchIndex::walkChain(int windowStart, int patternStart, int length) {
+  const int p = patternStart;
+  if (length == 1) {
+    const void* hit =
+        std::memchr(text_ + windowStart, text_[p], static_cast<std::size_t>(p - windowStart));
+    return hit ? static_cast<int>(static_cast<const unsigned char*>(hit) - text_) : p;
+  }
+  const int floor = std::max(0, p - kMaxMatchDistance);
+  Chains& chains = length == 2 ? pairs_ : triples_;
+  const std::uint32_t key = loadQuad(text_ + p) & (length == 2 ? 0xFFFF : 0xFFFFFF);
+  forgetBefore(floor);
+  int q = chains.head[bucketOf(key)];
+  while (q < windowStart) q = chains.next[q];
+  for (; q < p; q = chains.next[q]) {
+    if (commonPrefix(q, p, length) == length) return q;
+  }
+  return p;
 }
 
 std::size_t emitLiteral(unsigned char* output, unsigned char ch, bool& spacePending) {
@@ -78,22 +203,27 @@ std::size_t emitLiteral(unsigned char* output, unsigned char ch, bool& spacePend
     spacePending = true;
     return 0;
   }
-  if (needsEscape(ch)) output[written++] = kEscape;
-  output[written++] = ch;
-  return written;
+  // Written without a branch on the byte's class, which text does not make predictable.
+  const std::size_t escaped = needsEscape(ch) ? 1 : 0;
+  output[written] = kEscape;
+  output[written + escaped] = ch;
+  return written + escaped + 1;
 }
 
 std::size_t compressRecord(unsigned char* output, const unsigned char* input, std::size_t size) {
+  if (size == 0) return 0;
   const int n = static_cast<int>(size);
   std::size_t out = 0;
   bool spacePending = false;
+  bool escaped = false;  // whether a literal was written as an escape pair
+  RecordMatchIndex index(input, size);
   int p = 0;  // first byte not yet coded
   int i = 1;  // end of the pattern under test: bytes p .. i-1
   int a = 0;  // window start
   while (p < n) {
     a = std::max(a, p - kMaxMatchDistance);
     const int length = i - p;
-    const int q = findEarliestMatch(input, a, p, length);
+    const int q = index.earliestMatch(a, p, length);
     if (q < p && i < n && length <= kMaxMatchLength) {
       // The pattern can grow; a longer one cannot occur before the shorter one's first
       // occurrence.
@@ -109,6 +239,7 @@ std::size_t compressRecord(unsigned char* output, const unsigned char* input, st
         p = i - 1;
       } else {
         out += emitLiteral(output + out, input[p], spacePending);
+        escaped |= needsEscape(input[p]);
         ++p;
       }
       a = 0;
@@ -116,5 +247,7 @@ std::size_t compressRecord(unsigned char* output, const unsigned char* input, st
     if (i < n) ++i;
   }
   if (spacePending) output[out++] = kSpace;
+  // Without a single escape pair the second pass would change nothing.
+  if (!escaped) return out;
   return groupEscapes(output, out);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // PalmDOC compression of one Doc text record (at most 4096 bytes). Every call stands
 // alone: back-references stay inside the record. The choice among the codings the scheme
@@ -16,10 +17,72 @@ inline constexpr int kMaxMatchLength = 10;
 // REQUIRES: output holds 2 * n bytes; n <= kDocRecordSize. Allocates nothing; never fails.
 std::size_t compressRecord(unsigned char* output, const unsigned char* input, std::size_t n);
 
+// Where every 2-, 3- and 4-byte sequence of one record occurs, as chains of positions in
+// increasing order (by hash bucket), so that the earliest occurrence inside the window is
+// found without scanning the window. About 53 KiB: meant to live on the stack for one
+// record.
+class RecordMatchIndex {
+ public:
+  // REQUIRES: n <= kDocRecordSize. Keeps a copy of the input.
+  RecordMatchIndex(const unsigned char* input, std::size_t n);
+  RecordMatchIndex(const RecordMatchIndex&) = delete;
+  RecordMatchIndex& operator=(const RecordMatchIndex&) = delete;
+
+  // See findEarliestMatch.
+  int earliestMatch(int windowStart, int patternStart, int length) {
+    if (length >= kMinMatchLength && length <= kLadderTop) {
+      if (ladderPattern_ != patternStart) climbLadder(patternStart);
+      if (length > ladderLongest_) return patternStart;  // occurs nowhere in the window
+      // The earliest occurrence in the whole window, unless the window starts after it.
+      const int earliest = earliest_[length];
+      if (earliest >= windowStart) return earliest;
+    }
+    return walkChain(windowStart, patternStart, length);
+  }
+
+ private:
+  static constexpr int kBucketBits = 12;
+  static constexpr std::size_t kBuckets = std::size_t{1} << kBucketBits;
+  static constexpr std::size_t kPadding = 16;  // word loads may reach this far past the end
+  // Ends every chain; lies beyond every position, and links to itself.
+  static constexpr std::uint16_t kEndOfChain = kDocRecordSize;
+  // Lengths a growing match is searched for: up to one past the longest reference.
+  static constexpr int kLadderTop = kMaxMatchLength + 1;
+
+  struct Chains {
+    std::uint16_t head[kBuckets];            // first position of each bucket still in reach
+    std::uint16_t next[kDocRecordSize + 1];  // next position in the same bucket
+  };
+
+  static std::size_t bucketOf(std::uint32_t key);
+  static void link(Chains& chains, std::uint32_t key, int q);
+  void forgetBefore(int floor);
+  int commonPrefix(int q, int p, int limit) const;
+  void climbLadder(int p);
+  int walkChain(int windowStart, int patternStart, int length);
+
+  int size_;
+  int forgotten_ = 0;       // positions before this are unlinked
+  int ladderPattern_ = -1;  // the pattern whose earliest occurrences earliest_ holds
+  int ladderLongest_ = 0;   // the longest length of it that occurs in the window
+  // By length, from 3 to ladderLongest_; room behind for stores of a whole word.
+  std::uint16_t earliest_[kLadderTop + 1 + 12];
+  unsigned char text_[kDocRecordSize + kPadding];
+  Chains pairs_;
+  Chains triples_;
+  Chains quads_;
+};
+
 // The lowest position q in [windowStart, patternStart] at which the length bytes starting
 // at q equal those starting at patternStart. patternStart itself always qualifies.
-// REQUIRES: patternStart + length <= the input's size.
-int findEarliestMatch(const unsigned char* input, int windowStart, int patternStart, int length);
+// REQUIRES: patternStart - kMaxMatchDistance <= windowStart <= patternStart;
+// patternStart + length <= the record's size; 1 <= length; calls on one index come in
+// order of non-decreasing patternStart (positions that drop out of the window are
+// forgotten).
+inline int findEarliestMatch(RecordMatchIndex& index, int windowStart, int patternStart,
+                             int length) {
+  return index.earliestMatch(windowStart, patternStart, length);
+}
 
 // Codes one literal byte, pairing a held space with a following 0x40..0x7F character.
 // Writes 0 to 3 bytes at output and returns how many.

@@ -1,5 +1,6 @@
 #include "format/doc_importer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -91,35 +92,51 @@ std::size_t readText(std::FILE* file, TextStretch stretch, bool decode, unsigned
 
 void PalmDocDecoder::copyBack(unsigned value) {
   const std::size_t distance = (value & 0x3FFF) >> 3;
-  const unsigned count = (value & 7) + 3;
+  const std::size_t count = std::min<std::size_t>((value & 7) + 3, capacity_ - length_);
   if (distance == 0 || distance > length_) return;  // reaches before the text
-  for (unsigned k = 0; k < count && length_ < capacity_; ++k) {
-    out_[length_] = out_[length_ - distance];  // one byte at a time: copies may overlap
-    ++length_;
+  unsigned char* to = out_ + length_;
+  const unsigned char* from = to - distance;
+  if (distance >= count) {
+    std::memcpy(to, from, count);
+  } else {
+    for (std::size_t k = 0; k < count; ++k) to[k] = from[k];  // overlaps what it appends
   }
+  length_ += count;
 }
 
 bool PalmDocDecoder::feed(const unsigned char* in, std::size_t size) {
-  for (std::size_t i = 0; i < size; ++i) {
-    if (length_ >= capacity_) return false;
-    const unsigned char ch = in[i];
-    if (pendingHigh_ >= 0) {
-      copyBack((static_cast<unsigned>(pendingHigh_) << 8) | ch);
-      pendingHigh_ = -1;
-    } else if (runLeft_ > 0) {
-      if (ch != 0) append(ch);
-      --runLeft_;
-    } else if (ch == 0) {
-      // nothing
-    } else if (ch <= 0x08) {
-      runLeft_ = ch;
-    } else if (ch <= 0x7F) {
-      append(ch);
-    } else if (ch <= 0xBF) {
-      pendingHigh_ = ch;
-    } else {
-      append(' ');
+  const unsigned char* const end = in + size;
+  // A reference whose second byte opens this piece.
+  if (pendingHigh_ >= 0 && in < end && length_ < capacity_) {
+    copyBack((static_cast<unsigned>(pendingHigh_) << 8) | *in++);
+    pendingHigh_ = -1;
+  }
+  while (in < end && length_ < capacity_) {
+    if (runLeft_ > 0) {
+      // Run bytes stand for themselves, whatever their values (a NUL adds nothing).
+      const std::size_t take = std::min<std::size_t>(runLeft_, static_cast<std::size_t>(end - in));
+      std::size_t k = 0;
+      for (; k < take && length_ < capacity_; ++k) {
+        if (in[k] != 0) out_[length_++] = in[k];
+      }
+      in += k;
+      runLeft_ -= static_cast<unsigned>(k);
+      continue;
+    }
+    const unsigned char ch = *in++;
+    if (ch >= 0x09 && ch <= 0x7F) {
+      out_[length_++] = ch;
+    } else if (ch >= 0xC0) {
+      out_[length_++] = ' ';
       append(static_cast<unsigned char>(ch & 0x7F));
+    } else if (ch >= 0x80) {
+      if (in == end) {
+        pendingHigh_ = ch;  // the second byte opens the next piece
+        break;
+      }
+      copyBack((static_cast<unsigned>(ch) << 8) | *in++);
+    } else if (ch != 0) {
+      runLeft_ = ch;  // 0x01 to 0x08
     }
   }
   return length_ < capacity_;

@@ -1,10 +1,12 @@
 // Compression must succeed and round trip: any record of up to 4096 bytes (without NUL,
-// which the builder never passes) decodes back to itself, in at most twice its size.
+// which the builder never passes) decodes back to itself, in at most twice its size, and
+// its bytes are those of the compressor that scans the window for every search.
 #include <cstdlib>
 #include <cstring>
 
 #include "format/doc_compressor.h"
 #include "format/doc_importer.h"
+#include "tests/format/scan_compressor_reference.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
   unsigned char input[kDocRecordSize];
@@ -18,5 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
   unsigned char back[kDocRecordSize];
   const std::size_t backSize = decodePalmDoc(packed, packedSize, back, sizeof back);
   if (backSize != n || std::memcmp(back, input, n) != 0) std::abort();
+  unsigned char scanned[2 * kDocRecordSize];
+  const std::size_t scannedSize = reference::compressRecordByScan(scanned, input, n);
+  if (scannedSize != packedSize || std::memcmp(scanned, packed, packedSize) != 0) std::abort();
   return 0;
 }

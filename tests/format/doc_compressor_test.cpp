@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "format/doc_importer.h"
+#include "tests/format/scan_compressor_reference.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -78,10 +79,12 @@ TEST(DocCompressorTest, MatchesGrowToTenBytes) {
 
 TEST(DocCompressorTest, FindEarliestMatchMayOverlapThePattern) {
   const Bytes run = bytesOf("aaaaaa");
-  EXPECT_EQ(findEarliestMatch(run.data(), 0, 3, 3), 0);
-  EXPECT_EQ(findEarliestMatch(run.data(), 2, 3, 3), 2);
+  RecordMatchIndex runIndex(run.data(), run.size());
+  EXPECT_EQ(findEarliestMatch(runIndex, 0, 3, 3), 0);
+  EXPECT_EQ(findEarliestMatch(runIndex, 2, 3, 3), 2);
   const Bytes text = bytesOf("xyzabc");
-  EXPECT_EQ(findEarliestMatch(text.data(), 0, 3, 3), 3);  // nowhere earlier
+  RecordMatchIndex textIndex(text.data(), text.size());
+  EXPECT_EQ(findEarliestMatch(textIndex, 0, 3, 3), 3);  // nowhere earlier
 }
 
 TEST(DocCompressorTest, EmitLiteralCodes) {
@@ -102,12 +105,27 @@ std::vector<Bytes> awkwardInputs() {
   inputs.push_back(Bytes(4096, ' '));
   inputs.push_back(Bytes(4096, 0x85));
   inputs.push_back(bytesOf(proseText(4096, 3)));
-  for (std::size_t distance : {2046, 2047, 2048, 2049}) {  // text that repeats at the window's edge
+  // Text that repeats at short distances, and at the window's edge.
+  for (std::size_t distance : {1, 2, 3, 5, 9, 10, 11, 2046, 2047, 2048, 2049}) {
     Bytes period(distance);
     for (auto& c : period) c = static_cast<unsigned char>('a' + random.below(26));
     Bytes b;
     while (b.size() < 4096) b.push_back(period[b.size() % distance]);
     inputs.push_back(b);
+  }
+  // Long runs broken by patterns that start with the run's byte: the ladder's worst walks.
+  Bytes runs;
+  while (runs.size() < 4096) {
+    runs.insert(runs.end(), 1 + random.below(random.below(4) == 0 ? 1500 : 12), 'a');
+    runs.push_back(static_cast<unsigned char>('b' + random.below(2)));
+  }
+  runs.resize(4096);
+  inputs.push_back(runs);
+  for (const TextKind kind : kAllTextKinds) {
+    const std::string text = generatedText(kind, 3 * 4096 + 100, 12);
+    for (std::size_t at = 0; at < text.size(); at += 4096) {  // the last record a short one
+      inputs.push_back(bytesOf(std::string_view(text).substr(at, 4096)));
+    }
   }
   for (int k = 0; k < 300; ++k) {
     Bytes b(1 + random.below(4096));
@@ -127,6 +145,46 @@ TEST(DocCompressorTest, EveryOutputDecodesToItsInputAndStaysWithinTwiceItsSize) 
     ASSERT_TRUE(std::find(input.begin(), input.end(), 0) == input.end());
     const Bytes packed = compress(input);
     ASSERT_EQ(decode(packed, input.size()), input) << "input of " << input.size() << " bytes";
+  }
+}
+
+TEST(DocCompressorTest, GivesTheBytesOfThePlainScan) {
+  for (const Bytes& input : awkwardInputs()) {
+    Bytes scanned(2 * input.size());
+    scanned.resize(reference::compressRecordByScan(scanned.data(), input.data(), input.size()));
+    ASSERT_EQ(compress(input), scanned)
+        << "input of " << input.size() << " bytes: "
+        << hexOf(Bytes(input.begin(), input.begin() + std::min<std::size_t>(input.size(), 40)));
+  }
+}
+
+TEST(DocCompressorTest, FindEarliestMatchAgreesWithThePlainScanForEverySearch) {
+  // Every pattern position in order, every length that fits, with the window starting
+  // where a search starts, where a growing match starts, and anywhere in between.
+  TestRandom random(31);
+  std::vector<Bytes> inputs = {bytesOf(proseText(4096, 8)), Bytes(3000, 'z')};
+  Bytes periodic;
+  for (int i = 0; i < 4096; ++i) {  // mostly "aaaaaab", broken once in a while
+    periodic.push_back(static_cast<unsigned char>('a' + (i % 7 == 0) + (i % 2051 == 3)));
+  }
+  inputs.push_back(periodic);
+  for (const Bytes& input : inputs) {
+    RecordMatchIndex index(input.data(), input.size());
+    const int n = static_cast<int>(input.size());
+    for (int p = 0; p < n; ++p) {
+      const int floor = std::max(0, p - kMaxMatchDistance);
+      for (int length = 1; p + length <= n && length <= 14; ++length) {
+        const int grown =
+            reference::findEarliestMatchByScan(input.data(), floor, p, std::max(1, length - 1));
+        for (const int windowStart :
+             {floor, std::min(grown, p),
+              floor + static_cast<int>(random.below(static_cast<unsigned>(p - floor + 1)))}) {
+          ASSERT_EQ(findEarliestMatch(index, windowStart, p, length),
+                    reference::findEarliestMatchByScan(input.data(), windowStart, p, length))
+              << "p " << p << ", length " << length << ", window from " << windowStart;
+        }
+      }
+    }
   }
 }
 

@@ -160,6 +160,83 @@ TEST_F(DocImporterTest, TruncatedFilesGiveWhatIsThere) {
   EXPECT_EQ(import(Bytes(whole.begin(), whole.end() - 2)), "abc");  // reference cut in half
 }
 
+// The decoder as first written, one byte and one check at a time.
+class ByteByByteDecoder {
+ public:
+  explicit ByteByByteDecoder(std::size_t capacity) : out_(capacity) {}
+
+  bool feed(const Bytes& in) {
+    for (const unsigned char ch : in) {
+      if (length_ >= out_.size()) return false;
+      if (pendingHigh_ >= 0) {
+        const unsigned value = static_cast<unsigned>(pendingHigh_) << 8 | ch;
+        const std::size_t distance = (value & 0x3FFF) >> 3;
+        if (distance != 0 && distance <= length_) {
+          for (unsigned k = 0; k < (value & 7) + 3 && length_ < out_.size(); ++k, ++length_) {
+            out_[length_] = out_[length_ - distance];
+          }
+        }
+        pendingHigh_ = -1;
+      } else if (runLeft_ > 0) {
+        if (ch != 0) append(ch);
+        --runLeft_;
+      } else if (ch >= 0x01 && ch <= 0x08) {
+        runLeft_ = ch;
+      } else if (ch >= 0x09 && ch <= 0x7F) {
+        append(ch);
+      } else if (ch >= 0x80 && ch <= 0xBF) {
+        pendingHigh_ = ch;
+      } else if (ch >= 0xC0) {
+        append(' ');
+        append(ch & 0x7F);
+      }
+    }
+    return length_ < out_.size();
+  }
+  Bytes text() const { return Bytes(out_.begin(), out_.begin() + static_cast<long>(length_)); }
+
+ private:
+  void append(unsigned b) {
+    if (length_ < out_.size()) out_[length_++] = static_cast<unsigned char>(b);
+  }
+  Bytes out_;
+  std::size_t length_ = 0;
+  unsigned runLeft_ = 0;
+  int pendingHigh_ = -1;
+};
+
+TEST(PalmDocDecoderTest, DecodesAsTheByteByByteDecoderInPiecesOfAnySize) {
+  TestRandom random(41);
+  for (int k = 0; k < 2000; ++k) {
+    // Streams of every kind of code, references near and far, runs cut anywhere.
+    Bytes stream(random.below(600));
+    for (auto& b : stream) {
+      const unsigned kind = random.below(6);
+      b = static_cast<unsigned char>(kind == 0   ? random.below(9)
+                                     : kind == 1 ? 0x80 + random.below(2)
+                                     : kind == 2 ? 0x80 + random.below(64)
+                                                 : random.below(256));
+    }
+    const std::size_t capacity = random.below(4) == 0 ? random.below(40) : 4096;
+    ByteByByteDecoder expected(capacity);
+    Bytes out(capacity);
+    PalmDocDecoder decoder(out.data(), out.size());
+    for (std::size_t at = 0; at < stream.size();) {
+      const std::size_t piece =
+          std::min<std::size_t>(1 + random.below(random.below(2) ? 4 : 300), stream.size() - at);
+      const Bytes part(stream.begin() + static_cast<long>(at),
+                       stream.begin() + static_cast<long>(at + piece));
+      const bool more = expected.feed(part);
+      ASSERT_EQ(decoder.feed(part.data(), part.size()), more) << "stream " << k;
+      at += piece;
+      if (!more) break;
+    }
+    ASSERT_EQ(Bytes(out.begin(), out.begin() + static_cast<long>(decoder.length())),
+              expected.text())
+        << "stream " << k << ": " << hexOf(stream);
+  }
+}
+
 TEST_F(DocImporterTest, GarbageNeverOverruns) {
   TestRandom random(99);
   for (int k = 0; k < 200; ++k) {

@@ -39,3 +39,71 @@ std::string proseText(std::size_t size, std::uint64_t seed) {
 }
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+namespace {
+
+std::string randomBytes(std::size_t size, std::uint64_t seed) {
+  TestRandom random(seed);
+  std::string text(size, '\0');
+  for (auto& c : text) {
+    unsigned b;
+    do {
+      b = 1 + random.below(255);
+    } while (b == 0x0D || b == 0x1A);
+    c = static_cast<char>(b);
+  }
+  return text;
+}
+
+std::string repeating(std::size_t period, std::size_t size, std::uint64_t seed) {
+  TestRandom random(seed);
+  std::string unit(period, '\0');
+  for (auto& c : unit) c = static_cast<char>('a' + random.below(26));
+  std::string text;
+  text.reserve(size + period);
+  while (text.size() < size) text += unit;
+  text.resize(size);
+  return text;
+}
+
+}  // namespace
+
+std::string generatedText(TextKind kind, std::size_t size, std::uint64_t seed) {
+  switch (kind) {
+    case TextKind::kProse:
+      return proseText(size, seed);
+    case TextKind::kRandomBytes:
+      return randomBytes(size, seed);
+    case TextKind::kOneByteRun:
+      return std::string(size, 'a');
+    case TextKind::kSpaces:
+      return std::string(size, ' ');
+    case TextKind::kRepeatAt2047:
+      return repeating(2047, size, seed);
+    case TextKind::kRepeatAt2048:
+      return repeating(2048, size, seed);
+  }
+  return {};
+}
+
+const char* textKindName(TextKind kind) {
+  switch (kind) {
+    case TextKind::kProse:
+      return "prose";
+    case TextKind::kRandomBytes:
+      return "random_bytes";
+    case TextKind::kOneByteRun:
+      return "one_byte_run";
+    case TextKind::kSpaces:
+      return "spaces";
+    case TextKind::kRepeatAt2047:
+      return "repeat_at_2047";
+    case TextKind::kRepeatAt2048:
+      return "repeat_at_2048";
+  }
+  return "?";
+}
+
+}  // namespace testing_support
