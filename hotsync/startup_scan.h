@@ -25,5 +25,5 @@ int startupScan(PalmUserList& users, FlowState& flow,
 void showScanStatus(const FlowState& flow, const char* text);
 
 // What the application scans with: statuses through showScanStatus, real pauses, install
-// folders created.
+// folders created. REQUIRES: flow outlives the options (they refer to it).
 ScanOptions splashScanOptions(const FlowState& flow);
