@@ -9,3 +9,4 @@ int runHtmlCommand(const std::vector<std::string>& args);
 int runImportCommand(const std::vector<std::string>& args);
 int runInfoCommand(const std::vector<std::string>& args);
 int runSettingsCommand(const std::vector<std::string>& args);
+int runUsersCommand(const std::vector<std::string>& args);

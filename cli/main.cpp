@@ -27,6 +27,7 @@ const Command kCommands[] = {
     {"import", "read a Palm Doc database back into text", runImportCommand},
     {"info", "show a Palm database's header, record list and Doc header", runInfoCommand},
     {"settings", "show Quillet Maker's stored options and where they live", runSettingsCommand},
+    {"users", "list the HotSync users of Palm Desktop on this PC", runUsersCommand},
 };
 
 void printOverview(std::ostream& out) {

@@ -6,6 +6,13 @@
 // Path helpers that need no operating-system call. On Windows both '\' and '/' separate
 // folders (and "C:" ends a drive); elsewhere only '/' does.
 
+// The separator this platform's paths are joined with.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
 bool isPathSeparator(char c);
 
 // The folder part of path, with its trailing separator ("dir/" for "dir/file.pdb"), or

@@ -6,3 +6,7 @@
 // lost, so closing a window while this drains does not end the program.
 // POSIX: there is no message queue; it returns at once.
 void pumpPending();
+
+// Sets the text of one control of a dialog (an HWND on Windows). POSIX: there are no
+// dialogs; it does nothing.
+void setDialogItemText(void* dialog, int controlId, const char* text);

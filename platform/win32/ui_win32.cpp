@@ -11,3 +11,7 @@ void pumpPending() {
     DispatchMessageA(&message);
   }
 }
+
+void setDialogItemText(void* dialog, int controlId, const char* text) {
+  SetDlgItemTextA(static_cast<HWND>(dialog), controlId, text);
+}
