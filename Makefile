@@ -71,3 +71,9 @@ package-deb: release-build
 
 package-windows: windows
 	@cd $(BUILD)/windows && cpack -G ZIP >/dev/null && ls -1 $(CURDIR)/$(BUILD)/windows/*.zip
+
+# Pictures of every dialog (docs/screenshots/), taken under Xvfb.
+.PHONY: screenshots
+screenshots: windows
+	@cmake --build $(BUILD)/windows --target dialog-gallery
+	@sh tools/screenshots.sh $(BUILD)/windows

@@ -8,10 +8,6 @@ endif()
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${QUILLET_DOC_DESTINATION}
         COMPONENT documentation)
 
-if(TARGET quillet-maker)
-  install(TARGETS quillet-maker RUNTIME DESTINATION .)
-endif()
-
 set(CPACK_PACKAGE_NAME "quillet")
 set(CPACK_PACKAGE_VENDOR "Quillet Maker")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Palm Doc e-book maker (command line)")
