@@ -96,20 +96,19 @@ void warnOfUnknownNames(const FlowState& flow, const PalmUserList& users) {
   }
 }
 
+// Built by appending: MinGW's GCC 12 warns falsely about chains of string additions.
 std::string describeFailure(const FailedCopy& copy) {
-  const std::string document = "'" + std::string(copy.from) + "'";
-  const std::string folder = "user '" + std::string(copy.userName) + "''s " +
-                             (copy.backup ? "backup" : "install") + " folder";
-  switch (copy.problem) {
-    case CopyProblem::kNoDatabaseName:
-      return document + " was not copied to " + folder + ": its database name is empty";
-    case CopyProblem::kTargetTooLong:
-      return document + " was not copied to " + folder +
-             ": the path there would be longer than 255 characters";
-    case CopyProblem::kCopyFailed:
-      break;
+  std::string text;
+  if (copy.problem == CopyProblem::kCopyFailed) {
+    text.append("cannot copy '").append(copy.from).append("' to '").append(copy.to).append("'");
+    return text;
   }
-  return "cannot copy " + document + " to '" + std::string(copy.to) + "'";
+  text.append("'").append(copy.from).append("' was not copied to user '").append(copy.userName);
+  text.append("''s ").append(copy.backup ? "backup" : "install").append(" folder: ");
+  text.append(copy.problem == CopyProblem::kNoDatabaseName
+                  ? "its database name is empty"
+                  : "the path there would be longer than 255 characters");
+  return text;
 }
 
 }  // namespace

@@ -20,15 +20,6 @@ using namespace testing_support;
 
 constexpr char kPilotDesktop[] = "Software\\U.S. Robotics\\Pilot Desktop";
 
-Bytes databaseBytes(std::string_view name, unsigned attributes) {
-  std::string bytes(32, '\0');
-  bytes.replace(0, name.size(), name);
-  bytes += static_cast<char>(attributes >> 8);
-  bytes += static_cast<char>(attributes & 0xFF);
-  bytes += std::string(44, '\0') + "records of " + std::string(name);
-  return bytesOf(bytes);
-}
-
 class InstallCommandTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -44,8 +35,10 @@ class InstallCommandTest : public testing::Test {
     palm.writeUsersDat(users);
   }
 
-  std::string document(const std::string& fileName, std::string_view name, unsigned attributes) {
-    writeFile(dir.file(fileName), databaseBytes(name, attributes));
+  std::string document(const std::string& fileName, std::string_view name,
+                       std::uint16_t attributes) {
+    writeFile(dir.file(fileName),
+              installableDatabase(name, attributes, "records of " + std::string(name)));
     return dir.file(fileName);
   }
 

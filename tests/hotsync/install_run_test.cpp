@@ -22,17 +22,6 @@ namespace {
 
 using namespace testing_support;
 
-// A database: the name field, the attributes, and a body that tells files apart.
-Bytes databaseBytes(std::string_view name, unsigned attributes, std::string_view body) {
-  std::string bytes(32, '\0');
-  bytes.replace(0, name.size(), name);
-  bytes += static_cast<char>(attributes >> 8);
-  bytes += static_cast<char>(attributes & 0xFF);
-  bytes += std::string(44, '\0');
-  bytes += body;
-  return bytesOf(bytes);
-}
-
 Bytes concat(std::initializer_list<Bytes> parts) {
   Bytes all;
   for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
@@ -142,7 +131,7 @@ class InstallRunTest : public testing::Test {
 TEST_F(InstallRunTest, InstallsTheTemporaryDocumentForOneUserAndDeletesIt) {
   addUser("Bob Jones", "JonesB", 3);
   addUser("Ann Smith", "SmithA", 7);
-  const Bytes document = databaseBytes("My Book: Part 1", 0x0008, "the book's records");
+  const Bytes document = installableDatabase("My Book: Part 1", 0x0008, "the book's records");
   const std::string built = addDocument(dir.file("tempdoc2.$$$"), document);
   std::strcat(flow.installFiles[0], " \r\n");  // trimmed before use, and kept trimmed
   setFieldText(options.outputPath, built);
@@ -203,7 +192,7 @@ TEST_F(InstallRunTest, NamesMatchWithAsciiCaseFoldedAndEachMatchInstallsAgain) {
   addUser("ANN", "SmithB", 8);
   addUser("\xC9mile", "Emile", 9);
   options.saveToFile = 1;
-  const std::string saved = addDocument(dir.file("saved.pdb"), databaseBytes("Saved", 0, "x"));
+  const std::string saved = addDocument(dir.file("saved.pdb"), installableDatabase("Saved", 0));
   setFieldText(options.outputPath, saved);
   chooseUsers({"aNN", "\xE9mile", "BOB", "bobby", "An", "ann"});
 
@@ -232,7 +221,7 @@ TEST_F(InstallRunTest, NamesMatchWithAsciiCaseFoldedAndEachMatchInstallsAgain) {
 
 TEST_F(InstallRunTest, WhenNoNameMatchesItSaysSoQuitsAndStillDeletesTheTemporaryDocument) {
   addUser("Ann Smith", "SmithA", 7);
-  const std::string built = addDocument(dir.file("tempdoc2.$$$"), databaseBytes("Book", 0, "x"));
+  const std::string built = addDocument(dir.file("tempdoc2.$$$"), installableDatabase("Book", 0));
   setFieldText(options.outputPath, built);
   chooseUsers({"Ann", ""});
 
@@ -252,7 +241,7 @@ TEST_F(InstallRunTest, WhenNoNameMatchesItSaysSoQuitsAndStillDeletesTheTemporary
 
 TEST_F(InstallRunTest, WithoutItsProgressDisplayTheRunDoesNothing) {
   addUser("Ann Smith", "SmithA", 7);
-  const std::string built = addDocument(dir.file("tempdoc2.$$$"), databaseBytes("Book", 0, "x"));
+  const std::string built = addDocument(dir.file("tempdoc2.$$$"), installableDatabase("Book", 0));
   setFieldText(options.outputPath, built);
   chooseUsers({"Ann Smith"});
   progress = nullptr;
@@ -271,11 +260,11 @@ TEST_F(InstallRunTest, EachDocumentIsNamedByItsHeaderOrElseItsPath) {
   addUser("Ann Smith", "SmithA", 7);
   const std::string installFolder = palm.pathOf("SmithA", "Install");
   const auto inInstall = [&](const char* name) { return installFolder + kPathSeparator + name; };
-  const Bytes game = databaseBytes("Game", 0x0001, "resources");
+  const Bytes game = installableDatabase("Game", 0x0001, "resources");
   addDocument(dir.file("game.pdb"), game);
   addDocument(dir.file("tiny.PRC"), bytesOf("too short"));
   EXPECT_TRUE(addInstallFile(flow, dir.file("missing.pdb")));
-  addDocument(dir.file("unnamed.pdb"), databaseBytes("", 0, "no name"));
+  addDocument(dir.file("unnamed.pdb"), installableDatabase("", 0, "no name"));
   writeFile(inInstall("Game.prc"), "an older copy");
   chooseUsers({"Ann Smith"});
 
@@ -344,13 +333,10 @@ TEST_F(InstallRunTest, TheFlagIsTheFirstRecordsNumberUnderHotSyncManager) {
   EXPECT_EQ(markUserForInstall(users, "Ann Smith", install.keys), -1);
 }
 
-TEST(HotsyncNumberTest, TheNumberIsSignedLittleEndianFiveBytesBeforeTheName) {
-  const std::string file = std::string("\x01\x02\x03\x04\x05\xFE\xFF\x5A\x00\x03", 10) + "Ann";
-  EXPECT_EQ(findHotsyncNumber(file, "Ann"), -2);
-  EXPECT_EQ(findHotsyncNumber(std::string("\x34\x12\x00\x00\x03", 5) + "Ann", "Ann"), 0x1234);
-  // Positions before 5 are not searched; an empty name matches nothing.
+TEST(HotsyncNumberTest, ANameTooNearTheStartHasNoNumberBeforeIt) {
   EXPECT_EQ(findHotsyncNumber(std::string("\x00\x00\x00\x03", 4) + "Ann", "Ann"), std::nullopt);
-  EXPECT_EQ(findHotsyncNumber(file, ""), std::nullopt);
+  EXPECT_EQ(findHotsyncNumber(std::string("\x34\x12\x00\x00\x03", 5) + "Ann", "Ann"), 0x1234);
+  EXPECT_EQ(findHotsyncNumber("\x05\x05\x05\x05\x05\x05\x05", ""), std::nullopt);
 }
 
 }  // namespace

@@ -77,26 +77,21 @@ TEST_F(InstallTargetTest, TheFileNameIsTheCleanedDatabaseName) {
 
 TEST_F(InstallTargetTest, TheFolderIsTheNamedUsersInstallOrBackupFolder) {
   char target[kInstallTargetSize];
+  // The first of two users named Bob.
   ASSERT_EQ(installTargetPath(target, sizeof target, users, "Bob", "Book", false, true), 0);
   EXPECT_EQ(std::string(target), joined(joined(joined("palm", "JonesB"), "backup"), "Book.pdb"));
+  // Blanks become underscores in the file name only, also when the name loses its quotes:
+  // the folder keeps its trailing blank.
+  setFieldText(users.entries[1].installPath, joined("palm", "In box "));
+  ASSERT_EQ(installTargetPath(target, sizeof target, users, "Bob", "\"A B\"", false, false), 0);
+  EXPECT_EQ(std::string(target), joined(joined("palm", "In box "), "A_B.pdb"));
   // An empty database name leaves the folder itself.
   ASSERT_EQ(installTargetPath(target, sizeof target, users, "Bob", "", true, false), 0);
-  EXPECT_EQ(std::string(target), joined(joined("palm", "JonesB"), "Install"));
+  EXPECT_EQ(std::string(target), joined("palm", "In box "));
   // The name must be a user's exactly.
   std::memset(target, 'x', sizeof target);
   EXPECT_EQ(installTargetPath(target, sizeof target, users, "bob", "Book", false, false), -1);
   EXPECT_EQ(target[0], '\0');
-}
-
-TEST_F(InstallTargetTest, BlanksBecomeUnderscoresInTheFileNameOnly) {
-  // A folder that ends in a blank keeps it, also when the name loses its quotes.
-  addUser("Eve", "palm Eve ");
-  setFieldText(users.entries[3].installPath,
-               "Palm Folder" + std::string(1, kPathSeparator) + "In box ");
-  char target[kInstallTargetSize];
-  ASSERT_EQ(installTargetPath(target, sizeof target, users, "Eve", "\"A B\"", false, false), 0);
-  EXPECT_EQ(std::string(target),
-            joined("Palm Folder" + std::string(1, kPathSeparator) + "In box ", "A_B.pdb"));
 }
 
 TEST_F(InstallTargetTest, ATargetThatDoesNotFitIsNotFormedAndNothingIsWrittenPastTheBuffer) {
