@@ -26,6 +26,7 @@ const Command kCommands[] = {
     {"html", "convert an HTML page into the text a Doc is made of", runHtmlCommand},
     {"import", "read a Palm Doc database back into text", runImportCommand},
     {"info", "show a Palm database's header, record list and Doc header", runInfoCommand},
+    {"install", "install Palm databases for HotSync users of Palm Desktop", runInstallCommand},
     {"settings", "show Quillet Maker's stored options and where they live", runSettingsCommand},
     {"users", "list the HotSync users of Palm Desktop on this PC", runUsersCommand},
 };

@@ -25,6 +25,16 @@ Bytes usersDatRecord(std::int16_t hotsyncNumber, std::string_view displayName,
   return bytesOf(record);
 }
 
+Bytes installableDatabase(std::string_view name, std::uint16_t attributes, std::string_view body) {
+  std::string bytes(32, '\0');
+  bytes.replace(0, name.size(), name);
+  bytes += static_cast<char>(attributes >> 8);
+  bytes += static_cast<char>(attributes & 0xFF);
+  bytes += std::string(44, '\0');
+  bytes += body;
+  return bytesOf(bytes);
+}
+
 FakePalmFolder::FakePalmFolder(std::string path) : path_(std::move(path)) {
   std::error_code error;
   std::filesystem::create_directory(path_, error);

@@ -15,6 +15,11 @@ namespace testing_support {
 Bytes usersDatRecord(std::int16_t hotsyncNumber, std::string_view displayName,
                      std::string_view folderName);
 
+// A small Palm database as the install run reads it: the 32-byte name field, the
+// attributes (big-endian), the rest of a 78-byte header zero, then `body`.
+Bytes installableDatabase(std::string_view name, std::uint16_t attributes,
+                          std::string_view body = "records");
+
 // Palm Desktop's data folder, made in a test's own place: user folders with their
 // install and backup folders, and users.dat.
 class FakePalmFolder {

@@ -1,0 +1,153 @@
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/app_options.h"
+#include "app/flow_state.h"
+#include "cli/cli_common.h"
+#include "cli/commands.h"
+#include "hotsync/install_run.h"
+#include "hotsync/install_target.h"
+#include "hotsync/user_scan.h"
+#include "platform/registry.h"
+
+namespace {
+
+const CommandHelp kHelp{
+    "install",
+    "DOC... -u NAME [-u NAME]...",
+    "Installs Palm databases for HotSync users of the Palm Desktop installation on this PC,\n"
+    "as Quillet Maker installs a document it has made: each DOC is copied into each named\n"
+    "user's install folder, where the next HotSync picks it up, and into the user's backup\n"
+    "folder, replacing a file of the same name; then HotSync Manager's install flag is set\n"
+    "for the user. Each copy's status is printed. The DOCs themselves stay where they are.\n"
+    "\n"
+    "NAME is a user's display name as 'quillet users' lists it; the letters A-Z match in\n"
+    "either case, and a name given twice installs twice. A copy is named after the\n"
+    "database name inside DOC, blanks and characters that file names cannot hold made\n"
+    "underscores, with .prc for a resource database and .pdb otherwise.\n"
+    "\n"
+    "The users are found as Quillet Maker finds them at start-up (see 'quillet users'),\n"
+    "and, as there, a user's missing install folder is created. The last user installed to\n"
+    "is stored as the one Quillet Maker's user selection offers first.\n"
+    "\n"
+    "At most 9 DOCs and 25 names. Exit code 0 when a NAME matched a user and every copy was\n"
+    "made; 1 when no NAME matched (\"Install Error: No valid users selected\"), a DOC\n"
+    "cannot be read, or a copy failed.",
+    {
+        {'u', "user", "NAME", "a HotSync user to install for (repeat for more users)"},
+    }};
+
+constexpr char kNoPalmUsersText[] = "No valid Palm users found on this PC";
+
+// Fills the run's slots from the command line; a usage error leaves reason set.
+bool fillFlowState(const ParsedArgs& parsed, FlowState& flow, std::string& reason) {
+  const std::vector<std::string>& documents = parsed.operands;
+  const std::vector<std::string>& names = parsed.all("user");
+  if (documents.empty())
+    reason = "no DOC to install";
+  else if (names.empty())
+    reason = "no user named: give -u NAME";
+  else if (documents.size() > kInstallFilesMax)
+    reason = "at most 9 DOCs at a time";
+  else if (names.size() > kCommandLineUsersMax)
+    reason = "at most 25 names at a time";
+  if (!reason.empty()) return false;
+  for (const std::string& document : documents) {
+    if (!addInstallFile(flow, document)) {
+      reason = "DOC path longer than 259 characters: " + document;
+      return false;
+    }
+  }
+  for (const std::string& name : names) {
+    if (!addCommandLineUser(flow, name)) {
+      reason = "user name longer than 99 characters: " + name;
+      return false;
+    }
+  }
+  return true;
+}
+
+// Every DOC must be readable before anything is installed, names as the run will trim
+// them.
+bool documentsReadable(FlowState flow) {
+  for (int i = 0; i < flow.installFileCount; ++i) {
+    char* path = flow.installFiles[i];
+    trimInstallPath(path, kInstallPathSlot);
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+      printError("cannot read '" + std::string(path) + "': " + std::strerror(errno));
+      return false;
+    }
+    std::fclose(file);
+  }
+  return true;
+}
+
+void warnOfUnknownNames(const FlowState& flow, const PalmUserList& users) {
+  for (int i = 0; i < flow.commandLineUserCount; ++i) {
+    const std::string_view name = fieldText(flow.commandLineUsers[i]);
+    if (findUserIgnoringCase(users, name) < 0) {
+      printError("no HotSync user named '" + std::string(name) + "'");
+    }
+  }
+}
+
+// Built by appending: MinGW's GCC 12 warns falsely about chains of string additions.
+std::string describeFailure(const FailedCopy& copy) {
+  std::string text;
+  if (copy.problem == CopyProblem::kCopyFailed) {
+    text.append("cannot copy '").append(copy.from).append("' to '").append(copy.to).append("'");
+    return text;
+  }
+  text.append("'").append(copy.from).append("' was not copied to user '").append(copy.userName);
+  text.append("''s ").append(copy.backup ? "backup" : "install").append(" folder: ");
+  text.append(copy.problem == CopyProblem::kNoDatabaseName
+                  ? "its database name is empty"
+                  : "the path there would be longer than 255 characters");
+  return text;
+}
+
+}  // namespace
+
+int runInstallCommand(const std::vector<std::string>& args) {
+  ParsedArgs parsed;
+  int exitCode = kExitOk;
+  if (!parseCommand(kHelp, args, parsed, exitCode)) return exitCode;
+  FlowState flow;
+  std::string reason;
+  if (!fillFlowState(parsed, flow, reason)) return usageError(kHelp, reason);
+
+  const std::string problem = registryProblem();
+  if (!problem.empty()) {
+    printError(problem);
+    return kExitFailure;
+  }
+  if (!documentsReadable(flow)) return kExitFailure;
+
+  ScanOptions scan;
+  scan.userSkipped = [](std::string_view folderName) {
+    printError("user folder '" + std::string(folderName) +
+               "' left out: its install or backup path would be longer than 99 characters");
+  };
+  PalmUserList users;
+  const MessageSink messages = standardErrorSink();
+  if (scanPalmUsers(users, scan, messages) != 0) return kExitFailure;
+  if (users.userCount == 0) messages(kInstallErrorCaption, kNoPalmUsersText);
+  warnOfUnknownNames(flow, users);
+
+  bool copiesFailed = false;
+  InstallOptions install;
+  install.showStatus = [](const char* text) { std::cout << text << '\n' << std::flush; };
+  install.copyFailed = [&copiesFailed](const FailedCopy& copy) {
+    copiesFailed = true;
+    printError(describeFailure(copy));
+  };
+  // Not saving to a file, and no temporary document: the DOCs are the user's own and stay.
+  AppOptions options;
+  const int matched = runInstall(users, flow, options, install, messages);
+  return matched > 0 && !copiesFailed ? kExitOk : kExitFailure;
+}
