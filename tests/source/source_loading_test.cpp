@@ -80,15 +80,12 @@ TEST_F(SourceLoadingTest, HtmlIsConvertedWithoutCarriageReturnsAndKeepsSingleBre
 }
 
 TEST_F(SourceLoadingTest, HtmlLoadLeavesNoTemporaryFiles) {
-  const std::string tempFolder = std::filesystem::temp_directory_path().string();
-  const auto countEntries = [&] {
-    return std::distance(std::filesystem::directory_iterator(tempFolder),
-                         std::filesystem::directory_iterator());
-  };
+  TempDir temporary;  // a folder of its own: other tests make temporary files meanwhile
+  ScopedTemporaryFolder redirected(temporary.path().string());
   writeFile(dir.file("p.htm"), "<TITLE>T</TITLE>body");
-  const auto before = countEntries();
   ASSERT_TRUE(load(kSourceHtmlFile, dir.file("p.htm")));
-  EXPECT_EQ(countEntries(), before);
+  EXPECT_EQ(text.view(), "<HEADER ALIGN=CENTER STYLE=UNDERLINED FONT=1 TEXT=\"T\">\nbody");
+  EXPECT_EQ(countEntries(temporary.path().string()), 0u);
 }
 
 TEST_F(SourceLoadingTest, DocSourceGivesBackTheStoredText) {
