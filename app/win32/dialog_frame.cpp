@@ -2,6 +2,8 @@
 
 #include "app/resources/resource_ids.h"
 #include "app/win32/install_dialogs_win32.h"
+#include "app/win32/options_dialog_win32.h"
+#include "app/win32/preview_dialog_win32.h"
 
 namespace {
 
@@ -16,6 +18,8 @@ constexpr ProgramDialog kProgramDialogs[] = {
     {IDD_INSTALL_PROGRESS, InstallProgressDialog},
     {IDD_COMPLETE_INSTALLED, ConversionCompleteDialog},
     {IDD_COMPLETE_SAVED, ConversionCompleteDialog},
+    {IDD_OPTIONS, OptionsDialog},
+    {IDD_PREVIEW, PreviewDialog},
 };
 
 // Shared icons belong to the system's cache: the dialog need not destroy them.
