@@ -38,6 +38,8 @@ InstallOptions progressDialogInstallOptions(const Win32Launch& launch, AppContex
   };
   options.pump = pumpPending;
   options.pause = sleepMilliseconds;
+  // hotsyncName goes where the options dialog keeps the other options.
+  options.settingsKey = context.settingsKey.c_str();
   return options;
 }
 

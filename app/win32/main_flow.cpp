@@ -13,7 +13,6 @@
 #include "app/win32/message_loop.h"
 #include "format/doc_builder.h"
 #include "hotsync/startup_scan.h"
-#include "platform/system.h"
 #include "source/line_breaks.h"
 #include "source/source_kind.h"
 #include "source/source_loading.h"
@@ -92,7 +91,7 @@ int MainFlow::run() {
 
 void MainFlow::readCommandLineUsers() {
   // Names beyond the 25 slots, or too long for one, are refused by the slots themselves.
-  for (const std::string& name : commandLineUserNames(wholeCommandLine())) {
+  for (const std::string& name : commandLineUserNames(context_.commandLine)) {
     addCommandLineUser(flow_, name);
   }
 }
