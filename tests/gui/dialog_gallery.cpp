@@ -8,6 +8,8 @@
 #include "app/app_context.h"
 #include "app/resources/resource_ids.h"
 #include "app/win32/dialog_frame.h"
+#include "platform/clipboard.h"
+#include "source/line_breaks.h"
 #include "platform/win32/windows_api.h"
 
 #include <commctrl.h>
@@ -74,12 +76,29 @@ void addUser(PalmUserList& users, const char* name, const char* folder) {
   setFieldText(user.backupPath, std::string("C:\\Palm\\") + folder + "\\backup");
 }
 
-// A context as a user would meet it: three HotSync users, the last one chosen before.
+constexpr char kStoryStart[] =
+    "THE LAMP AT HARROW POINT\n\n"
+    "The lamp at Harrow Point had not gone dark in forty-one years, and Edith Marr did not "
+    "mean to be the keeper who let it. She climbed the hundred and twelve steps every "
+    "evening at a quarter to six, wound the clockwork that turned the lens, trimmed the "
+    "wick, polished the brass until it showed her own tired face, and then sat by the "
+    "window with a pot of tea and a notebook in which she wrote down the ships.\n\n"
+    "There were not many ships any more.\n";
+
+// A context as a user would meet it: three HotSync users, the last one chosen before; a
+// story to convert, and a few words on the clipboard.
 void fillContext(AppContext& context) {
   addUser(context.users, "Ann Smith", "SmithA");
   addUser(context.users, "Bob Jones", "JonesB");
   addUser(context.users, "Carla Diaz", "DiazC");
   setFieldText(context.options.hotsyncName, "Bob Jones");
+  setFieldText(context.options.sourcePath, "C:\\Books\\the-lamp-at-harrow-point.txt");
+  setFieldText(context.options.palmName, "The Lamp at Harrow Point");
+  context.options.sourceType = 1;
+  context.settingsKey = "Software\\Quillet Maker dialog gallery";  // nothing stored there
+  context.commandLine = "dialog-gallery.exe";
+  assignWorkText(context.text, kStoryStart);
+  expandLineEnds(context.text);
 }
 
 struct Shot {
@@ -99,8 +118,16 @@ void prepareProgress(HWND dialog) {
   SendMessageA(bar, PBM_SETPOS, 1, 0);
 }
 
+// The caret at the start, so the picture shows the text's beginning.
+void preparePreview(HWND dialog) {
+  SendDlgItemMessageA(dialog, IDC_PREVIEW_TEXT, EM_SETSEL, 0, 0);
+  SendDlgItemMessageA(dialog, IDC_PREVIEW_TEXT, EM_SCROLLCARET, 0, 0);
+}
+
 const Shot kShots[] = {
     {"scan-splash", IDD_SCAN_SPLASH, prepareSplash},
+    {"options", IDD_OPTIONS, nullptr},
+    {"preview", IDD_PREVIEW, preparePreview},
     {"user-select", IDD_USER_SELECT, nullptr},
     {"install-progress", IDD_INSTALL_PROGRESS, prepareProgress},
     {"complete-installed", IDD_COMPLETE_INSTALLED, nullptr},
@@ -115,6 +142,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   InitCommonControls();
+  writeClipboardText("Notes for the next chapter:\r\nthe storm, the gearing, the Alder Queen.");
   const Win32Launch launch{GetModuleHandleA(nullptr), SW_SHOWNORMAL};
   int failures = 0;
   for (const Shot& shot : kShots) {
@@ -137,5 +165,6 @@ int main(int argc, char** argv) {
     }
     DestroyWindow(dialog);
   }
+  emptyClipboard();
   return failures == 0 ? 0 : 1;
 }
