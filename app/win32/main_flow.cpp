@@ -203,6 +203,9 @@ Next MainFlow::buildStep() {
   std::remove(buildFile->c_str());
   if (built != kBuildOk) {
     messages(kDocCreationErrorCaption, kCannotWriteTemporary);
+    // A database the user chose stays as the builder left it; a temporary one is of use
+    // to nobody and would only litter the temporary folder.
+    if (options_.saveToFile == 0) std::remove(options_.outputPath);
     nextStep_ = kOptionsStep;
     return Next::kMoveOn;
   }
