@@ -14,10 +14,10 @@
 
 #include "app/app_context.h"
 #include "app/resources/resource_ids.h"
-#include "app/settings_store.h"
 #include "app/win32/install_run_win32.h"
 #include "hotsync/install_run.h"
 #include "tests/gui/palm_desktop_setup.h"
+#include "tests/gui/program_options_setup.h"
 #include "tests/gui/scripted_user.h"
 #include "tests/support/palm_desktop_fake.h"
 #include "tests/support/test_registry.h"
@@ -135,44 +135,10 @@ TEST(InstallRunDialogTest, ShowsEachCopyInTheProgressDialogAndFillsTheBarForTheF
   DestroyWindow(dialog);
 }
 
-// The options' hotsyncName value as it was, put back afterwards: quillet.exe install stores
-// the user it installed to under the real settings key. Keys it made go too.
-class SavedHotsyncName {
- public:
-  SavedHotsyncName() {
-    HKEY vendor = nullptr;
-    vendorExisted_ = RegOpenKeyExA(HKEY_CURRENT_USER, kVendorKey, 0, KEY_READ, &vendor) == 0;
-    if (vendor != nullptr) RegCloseKey(vendor);
-    had_ = readSetting(path().c_str(), value_, sizeof value_) == 0;
-  }
-  ~SavedHotsyncName() {
-    if (!vendorExisted_) {
-      RegDeleteTreeA(HKEY_CURRENT_USER, kVendorKey);
-      RegDeleteKeyA(HKEY_CURRENT_USER, kVendorKey);
-    } else if (had_) {
-      writeSetting(path().c_str(), value_, sizeof value_, REG_BINARY);
-    } else {
-      HKEY key = nullptr;
-      if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_SET_VALUE, &key) == 0) {
-        RegDeleteValueA(key, "options_hotsync_name");
-        RegCloseKey(key);
-      }
-    }
-  }
-  SavedHotsyncName(const SavedHotsyncName&) = delete;
-  SavedHotsyncName& operator=(const SavedHotsyncName&) = delete;
-
- private:
-  static constexpr char kVendorKey[] = "Software\\Corvane Software";
-  static std::string path() { return std::string(kSettingsKeyPath) + "\\options_hotsync_name"; }
-  bool vendorExisted_ = false;
-  bool had_ = false;
-  char value_[kHotsyncNameSize] = {};
-};
-
 TEST(InstallCommandScenarioTest, CopiesIntoTheUserFoldersAndSetsFlagsRegReadsBack) {
   ScopedPalmDesktop desktop;
-  SavedHotsyncName savedName;
+  // quillet.exe install stores the user it installed to under the real options key.
+  ScopedProgramOptions options;
   FakePalmFolder& palm = desktop.palm();
   palm.addFolder("SmithA", {"Install", "backup"});
   palm.addFolder("JonesB", {"backup"});
@@ -202,11 +168,7 @@ TEST(InstallCommandScenarioTest, CopiesIntoTheUserFoldersAndSetsFlagsRegReadsBac
     }
   }
   EXPECT_TRUE(fileExists(document));
-  char stored[kHotsyncNameSize] = {};
-  EXPECT_EQ(readSetting((std::string(kSettingsKeyPath) + "\\options_hotsync_name").c_str(), stored,
-                        sizeof stored),
-            0);
-  EXPECT_EQ(std::string(stored), "Bob Jones");
+  EXPECT_EQ(fieldText(options.stored().hotsyncName), "Bob Jones");
 
   const ProgramRun query =
       runProgram("C:\\windows\\system32\\reg.exe",

@@ -1,6 +1,6 @@
 // quillet-maker.exe started under Wine against a faked Palm Desktop: the splash, the user
-// scan and its messages, as its user sees them. quillet.exe users lists what the same
-// scan finds.
+// scan and its messages, as its user sees them, up to the options dialog that follows.
+// quillet.exe users lists what the same scan finds.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,6 +24,7 @@ using testing_support::fileExists;
 using testing_support::usersDatRecord;
 
 constexpr char kSplashTitle[] = "Quillet Maker";
+constexpr char kOptionsTitle[] = "Quillet Maker - Options";
 
 // The statuses the splash shows until "Done", each once. The program shows each for at
 // least 100 ms, and looks every few ms are enough to see them.
@@ -59,7 +60,7 @@ class QuilletMakerTest : public testing::Test {
   ScopedPalmDesktop desktop_;
 };
 
-TEST_F(QuilletMakerTest, FindsTheUsersBehindTheSplashAndEndsAfterThePause) {
+TEST_F(QuilletMakerTest, FindsTheUsersBehindTheSplashThenShowsTheOptionsAfterThePause) {
   testing_support::FakePalmFolder& palm = desktop_.palm();
   palm.addFolder("SmithA", {"Inbox"});
   palm.addFolder("JonesB", {"backup"});
@@ -93,8 +94,14 @@ TEST_F(QuilletMakerTest, FindsTheUsersBehindTheSplashAndEndsAfterThePause) {
   expected.push_back("Done");
   EXPECT_TRUE(isSubsequence(seen, expected)) << testing::PrintToString(seen);
 
+  // The splash stays up 2 s after "Done"; then the options dialog takes its place.
+  const auto done = std::chrono::steady_clock::now();
+  HWND options = waitForWindow(maker.processId(), kOptionsTitle);
+  ASSERT_NE(options, nullptr);
+  EXPECT_GE(std::chrono::steady_clock::now() - done, std::chrono::milliseconds(1500));
+  EXPECT_EQ(shownWindows(maker.processId()), std::vector<std::string>{kOptionsTitle});
+  pressButton(options, IDC_SECOND_BUTTON);  // "E&xit"
   DWORD exitCode = 1;
-  EXPECT_FALSE(maker.waitForExit(exitCode, 1500)) << "the splash stays up 2 s after \"Done\"";
   ASSERT_TRUE(maker.waitForExit(exitCode));
   EXPECT_EQ(exitCode, 0u);
   EXPECT_TRUE(fileExists(palm.pathOf("JonesB", "Inbox")));
@@ -123,6 +130,10 @@ TEST_F(QuilletMakerTest, WithoutPalmDesktopItSaysSoAndStillFinishesTheScan) {
   HWND splash = findWindow(maker.processId(), kSplashTitle);
   ASSERT_NE(splash, nullptr);
   EXPECT_TRUE(waitForStoredText(splash, IDC_SCAN_STATUS, "Done"));
+  // Closed through its title bar, the options dialog ends the program.
+  HWND options = waitForWindow(maker.processId(), kOptionsTitle);
+  ASSERT_NE(options, nullptr);
+  closeWindow(options);
   DWORD exitCode = 1;
   ASSERT_TRUE(maker.waitForExit(exitCode));
   EXPECT_EQ(exitCode, 0u);

@@ -1,5 +1,6 @@
 #include "tests/gui/scripted_user.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace scripted_user {
@@ -66,6 +67,16 @@ void drain(HANDLE pipe, std::string& into) {
 bool isShownButton(HWND dialog, int id) {
   HWND button = GetDlgItem(dialog, id);
   return button != nullptr && IsWindowVisible(button);
+}
+
+// Wide text in the program's code page, as its ANSI calls see it.
+std::string narrow(const wchar_t* wide, int length) {
+  if (length <= 0) return "";
+  std::string text(static_cast<std::size_t>(length) * 2, '\0');
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, length, text.data(),
+                                        static_cast<int>(text.size()), nullptr, nullptr);
+  text.resize(bytes > 0 ? static_cast<std::size_t>(bytes) : 0);
+  return text;
 }
 
 HWND fileNameControl(HWND fileDialog) {
@@ -193,11 +204,7 @@ std::string controlText(HWND dialog, int controlId) {
 std::string storedText(HWND window) {
   wchar_t wide[1024];
   const int length = InternalGetWindowText(window, wide, 1024);
-  if (length <= 0) return "";
-  char narrow[2048];
-  const int bytes =
-      WideCharToMultiByte(CP_ACP, 0, wide, length, narrow, sizeof narrow, nullptr, nullptr);
-  return std::string(narrow, bytes > 0 ? static_cast<std::size_t>(bytes) : 0);
+  return length > 0 ? narrow(wide, length) : "";
 }
 
 bool waitForStoredText(HWND dialog, int controlId, std::string_view text, DWORD timeout) {
@@ -205,21 +212,25 @@ bool waitForStoredText(HWND dialog, int controlId, std::string_view text, DWORD 
 }
 
 std::vector<std::string> listBoxEntries(HWND dialog, int controlId) {
+  // Read as wide text: Wine hands a list box's text to another process as it stores it,
+  // UTF-16, also when asked through the ANSI message.
   std::vector<std::string> entries;
   HWND list = GetDlgItem(dialog, controlId);
   LRESULT count = 0;
   if (list == nullptr || !sendPatiently(list, LB_GETCOUNT, 0, 0, count)) return entries;
   for (LRESULT i = 0; i < count; ++i) {
-    LRESULT length = 0;
-    if (!sendPatiently(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0, length) || length < 0) {
+    DWORD_PTR length = 0;
+    if (SendMessageTimeoutW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0, SMTO_NORMAL, kPatience,
+                            &length) == 0 ||
+        static_cast<LRESULT>(length) < 0) {
       break;
     }
-    std::string entry(static_cast<std::size_t>(length) + 1, '\0');
-    LRESULT copied = 0;
-    sendPatiently(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(entry.data()),
-                  copied);
-    entry.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-    entries.push_back(entry);
+    std::wstring wide(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(list, LB_GETTEXT, static_cast<WPARAM>(i),
+                        reinterpret_cast<LPARAM>(wide.data()), SMTO_NORMAL, kPatience, &copied);
+    entries.push_back(
+        narrow(wide.data(), static_cast<LRESULT>(copied) > 0 ? static_cast<int>(copied) : 0));
   }
   return entries;
 }
@@ -228,6 +239,38 @@ int listBoxSelection(HWND dialog, int controlId) {
   LRESULT selection = LB_ERR;
   sendPatiently(GetDlgItem(dialog, controlId), LB_GETCURSEL, 0, 0, selection);
   return static_cast<int>(selection);
+}
+
+int comboBoxSelection(HWND dialog, int controlId) {
+  LRESULT selection = CB_ERR;
+  sendPatiently(GetDlgItem(dialog, controlId), CB_GETCURSEL, 0, 0, selection);
+  return static_cast<int>(selection);
+}
+
+bool isChecked(HWND dialog, int controlId) {
+  LRESULT state = BST_UNCHECKED;
+  sendPatiently(GetDlgItem(dialog, controlId), BM_GETCHECK, 0, 0, state);
+  return state == BST_CHECKED;
+}
+
+std::vector<std::string> shownWindows(DWORD processId) {
+  struct Search {
+    DWORD processId;
+    std::vector<std::string> titles;
+  } search{processId, {}};
+  EnumWindows(
+      [](HWND window, LPARAM parameter) -> BOOL {
+        auto* found = reinterpret_cast<Search*>(parameter);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == found->processId && IsWindowVisible(window)) {
+          found->titles.push_back(storedText(window));
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  std::sort(search.titles.begin(), search.titles.end());
+  return search.titles;
 }
 
 void pressButton(HWND dialog, int controlId) {
@@ -256,6 +299,26 @@ void selectListBoxEntry(HWND dialog, int controlId, int index) {
   LRESULT ignored = 0;
   sendPatiently(GetDlgItem(dialog, controlId), LB_SETCURSEL, static_cast<WPARAM>(index), 0,
                 ignored);
+}
+
+bool selectComboBoxEntry(HWND dialog, int controlId, int index) {
+  LRESULT selected = CB_ERR;
+  return sendPatiently(GetDlgItem(dialog, controlId), CB_SETCURSEL, static_cast<WPARAM>(index), 0,
+                       selected) &&
+         selected == index;
+}
+
+bool setControlText(HWND dialog, int controlId, const std::string& text) {
+  LRESULT set = FALSE;
+  return sendPatiently(GetDlgItem(dialog, controlId), WM_SETTEXT, 0,
+                       reinterpret_cast<LPARAM>(text.c_str()), set) &&
+         set != FALSE;
+}
+
+bool setChecked(HWND dialog, int controlId, bool checked) {
+  LRESULT ignored = 0;
+  return sendPatiently(GetDlgItem(dialog, controlId), BM_SETCHECK,
+                       checked ? BST_CHECKED : BST_UNCHECKED, 0, ignored);
 }
 
 bool answerMessageBox(DWORD processId, std::string_view caption, SeenMessage& seen, DWORD timeout) {

@@ -96,6 +96,13 @@ bool waitForStoredText(HWND dialog, int controlId, std::string_view text,
 // The entries of a list box, in their order, and the selected one (-1 for none).
 std::vector<std::string> listBoxEntries(HWND dialog, int controlId);
 int listBoxSelection(HWND dialog, int controlId);
+// The selected entry of a combo box (-1 for none).
+int comboBoxSelection(HWND dialog, int controlId);
+// Whether a check box is checked.
+bool isChecked(HWND dialog, int controlId);
+// The titles of the process's visible top-level windows, sorted: its dialogs and
+// message boxes on screen.
+std::vector<std::string> shownWindows(DWORD processId);
 
 // ---- Acting ----
 
@@ -109,6 +116,13 @@ void pressKey(HWND dialog, WORD virtualKey);
 void closeWindow(HWND window);
 // Selects a list box entry, as a click on it would.
 void selectListBoxEntry(HWND dialog, int controlId, int index);
+// Selects a combo box entry. Its dialog is not told, as it is not when a program selects
+// one: the program's dialogs read the selection when a button is pressed.
+bool selectComboBoxEntry(HWND dialog, int controlId, int index);
+// Replaces a control's text (WM_SETTEXT), as typing it over would leave it.
+bool setControlText(HWND dialog, int controlId, const std::string& text);
+// Checks or clears a check box.
+bool setChecked(HWND dialog, int controlId, bool checked);
 
 // ---- Answering ----
 
