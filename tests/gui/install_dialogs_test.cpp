@@ -14,6 +14,7 @@
 #include "app/resources/resource_ids.h"
 #include "app/win32/dialog_frame.h"
 #include "app/win32/message_loop.h"
+#include "tests/gui/dialog_fixture.h"
 #include "tests/gui/scripted_user.h"
 #include "tests/support/test_support.h"
 
@@ -22,56 +23,12 @@ namespace {
 using namespace scripted_user;
 using testing_support::TempDir;
 
-bool gWatchdogFired = false;
-
-// A wait that nothing ends would hang the suite: after a while a timer ends it.
-void CALLBACK watchdog(HWND, UINT, UINT_PTR, DWORD) {
-  gWatchdogFired = true;
-  PostQuitMessage(98);
-}
-
-class InstallDialogsTest : public testing::Test {
+// The program's dialog fixture, with the progress bar's window class registered.
+class InstallDialogsTest : public ProgramDialogTest {
  protected:
   void SetUp() override {
-    InitCommonControls();  // the progress dialog's bar needs its class
-    gWatchdogFired = false;
-    watchdog_ = SetTimer(nullptr, 0, 10000, watchdog);
-  }
-
-  void TearDown() override {
-    KillTimer(nullptr, watchdog_);
-    closeDialog();
-    quitWaiting();
-    EXPECT_FALSE(gWatchdogFired) << "a wait was ended by the watchdog";
-  }
-
-  HWND open(int templateId) {
-    closeDialog();
-    dialog_ = openProgramDialog(launch_, context_, templateId);
-    context_.flow.currentDialog = dialog_;
-    return dialog_;
-  }
-
-  void closeDialog() {
-    if (dialog_ != nullptr) DestroyWindow(dialog_);
-    dialog_ = nullptr;
-    context_.flow.currentDialog = nullptr;
-  }
-
-  // Whether a quit message is waiting. Everything else waiting is handled, so that the
-  // queue is empty afterwards (a paint request stays until it is handled).
-  static bool quitWaiting() {
-    bool quit = false;
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) {
-        quit = true;
-        continue;
-      }
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    return quit;
+    ProgramDialogTest::SetUp();
+    InitCommonControls();
   }
 
   void addUsers(std::initializer_list<const char*> names) {
@@ -79,17 +36,6 @@ class InstallDialogsTest : public testing::Test {
     for (const char* name : names) setFieldText(users.entries[users.userCount++].userName, name);
   }
 
-  void clearRequests() {
-    context_.flow.advanceRequest = 0;
-    context_.flow.cancelRequest = 0;
-  }
-
-  WaitOutcome wait() { return waitForRequest(context_.flow); }
-
-  const Win32Launch launch_{GetModuleHandleA(nullptr), SW_SHOWNORMAL};
-  AppContext context_;
-  HWND dialog_ = nullptr;
-  UINT_PTR watchdog_ = 0;
 };
 
 TEST_F(InstallDialogsTest, EveryDialogHasTheIconsIgnoresEscapeAndQuitsWhenClosed) {
@@ -180,7 +126,7 @@ TEST_F(InstallDialogsTest, CompletionNamesHotSyncOrTheFileAndOffersExitOrAnother
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SECOND_BUTTON, 1), 0);  // Convert Another
     EXPECT_EQ(wait(), WaitOutcome::kMoveOn);
     EXPECT_EQ(context_.flow.advanceRequest, 1);
-    EXPECT_FALSE(quitWaiting()) << "Escape must not exit";
+    EXPECT_FALSE(pumpWaiting()) << "Escape must not exit";
 
     clearRequests();
     pressKey(dialog, VK_RETURN);  // Exit, the default button

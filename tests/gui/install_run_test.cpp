@@ -30,21 +30,7 @@ using namespace testing_support;
 
 constexpr char kProgressTitle[] = "Quillet Maker - Installing Files...";
 
-Bytes concat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
 
-bool isSubsequence(const std::vector<std::string>& part, const std::vector<std::string>& whole) {
-  auto at = whole.begin();
-  for (const std::string& item : part) {
-    at = std::find(at, whole.end(), item);
-    if (at == whole.end()) return false;
-    ++at;
-  }
-  return true;
-}
 
 TEST(InstallRunDialogTest, ShowsEachCopyInTheProgressDialogAndFillsTheBarForTheFirstUser) {
   ScopedTestRegistry registry;

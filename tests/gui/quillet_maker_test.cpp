@@ -21,6 +21,8 @@ using namespace scripted_user;
 using testing_support::Bytes;
 using testing_support::bytesOf;
 using testing_support::fileExists;
+using testing_support::concat;
+using testing_support::isSubsequence;
 using testing_support::usersDatRecord;
 
 constexpr char kSplashTitle[] = "Quillet Maker";
@@ -39,21 +41,7 @@ std::vector<std::string> statusesUntilDone(HWND splash) {
   return seen;
 }
 
-bool isSubsequence(const std::vector<std::string>& part, const std::vector<std::string>& whole) {
-  auto at = whole.begin();
-  for (const std::string& item : part) {
-    at = std::find(at, whole.end(), item);
-    if (at == whole.end()) return false;
-    ++at;
-  }
-  return true;
-}
 
-Bytes concat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
 
 class QuilletMakerTest : public testing::Test {
  protected:

@@ -22,11 +22,6 @@ namespace {
 
 using namespace testing_support;
 
-Bytes concat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
 
 std::string textOf(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 

@@ -19,11 +19,6 @@ std::string displayName(const Bytes& usersFile, std::string_view folderName) {
   return std::string(findDisplayName(textOf(usersFile), folderName));
 }
 
-Bytes concat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
 
 TEST(UsersFileTest, TheRecordNearestTheEndNamesTheFolder) {
   const Bytes header = bytesOf("PALM USERS 0001");

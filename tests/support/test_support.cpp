@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -110,6 +111,22 @@ bool fileExists(const std::string& path) {
 }
 
 Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
+
+Bytes concat(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+bool isSubsequence(const std::vector<std::string>& part, const std::vector<std::string>& whole) {
+  auto at = whole.begin();
+  for (const std::string& item : part) {
+    at = std::find(at, whole.end(), item);
+    if (at == whole.end()) return false;
+    ++at;
+  }
+  return true;
+}
 
 Bytes hexBytes(std::string_view hex) {
   Bytes bytes;

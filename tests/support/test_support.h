@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,6 +63,10 @@ Bytes readFile(const std::string& path);
 bool fileExists(const std::string& path);
 
 Bytes bytesOf(std::string_view text);
+// The parts one after another.
+Bytes concat(std::initializer_list<Bytes> parts);
+// Whether `part` occurs in `whole` in its order, with anything in between.
+bool isSubsequence(const std::vector<std::string>& part, const std::vector<std::string>& whole);
 // "61 62 63" -> {0x61, 0x62, 0x63}; blanks between bytes are optional.
 Bytes hexBytes(std::string_view hex);
 std::string hexOf(const Bytes& bytes);
