@@ -3,26 +3,8 @@
 #include <cstring>
 
 namespace {
-constexpr int kCR = 0x0D;
 constexpr int kLF = 0x0A;
-constexpr int kEndOfText = 0x1A;
 }  // namespace
-
-int TextModeReader::get() {
-  if (ended_) return EOF;
-  int c = std::getc(file_);
-  if (c == kCR) {
-    const int next = std::getc(file_);
-    if (next == kLF) return kLF;
-    if (next != EOF) std::ungetc(next, file_);
-    return kCR;
-  }
-  if (c == kEndOfText || c == EOF) {
-    ended_ = true;
-    return EOF;
-  }
-  return c;
-}
 
 bool writeTextMode(std::FILE* file, const char* text, std::size_t size) {
   std::size_t start = 0;

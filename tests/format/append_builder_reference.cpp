@@ -7,7 +7,7 @@
 #include "format/doc_builder.h"
 #include "format/doc_compressor.h"
 #include "format/pdb_writer.h"
-#include "format/text_mode.h"
+#include "tests/format/text_mode_reference.h"
 #include "tests/format/scan_compressor_reference.h"
 
 namespace reference {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "format/text_mode.h"
+#include "tests/format/text_mode_reference.h"
 #include "tests/support/test_support.h"
 
 namespace {
