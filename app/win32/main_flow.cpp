@@ -111,27 +111,15 @@ Next MainFlow::startOver() {
 }
 
 Next MainFlow::wait() {
+  if (flow_.quitRequest != 0) return Next::kEnd;
   // A request made by the step itself (the install run raises advanceRequest before the
   // flow waits) is acted on at once rather than after the next message, which might
-  // never come.
-  if (flow_.quitRequest != 0) return Next::kEnd;
-  switch (pendingRequest(flow_)) {
-    case FlowRequest::kStartOver:
-      return Next::kStartOver;
-    case FlowRequest::kMoveOn:
-      return Next::kMoveOn;
-    case FlowRequest::kNone:
-      break;
+  // never come. The wait leaves the request it ended on set.
+  if (pendingRequest(flow_) == FlowRequest::kNone &&
+      waitForRequest(flow_) == WaitOutcome::kQuit) {
+    return Next::kEnd;
   }
-  switch (waitForRequest(flow_)) {
-    case WaitOutcome::kQuit:
-      return Next::kEnd;
-    case WaitOutcome::kStartOver:
-      return Next::kStartOver;
-    case WaitOutcome::kMoveOn:
-      return Next::kMoveOn;
-  }
-  return Next::kEnd;
+  return pendingRequest(flow_) == FlowRequest::kStartOver ? Next::kStartOver : Next::kMoveOn;
 }
 
 Next MainFlow::runStep(int step) {
