@@ -7,6 +7,7 @@
 #include "app/options_dialog.h"
 #include "app/resources/resource_ids.h"
 #include "app/win32/dialog_frame.h"
+#include "app/win32/save_file_dialog.h"
 #include "hotsync/palm_user_list.h"
 
 namespace {
@@ -79,18 +80,8 @@ void openOptionsDialog(HWND dialog, AppContext& context) {
 
 // The save dialog for the document; true when a file was chosen, its path in outputPath.
 bool chooseOutputFile(HWND dialog, char (&outputPath)[kPathSize]) {
-  OPENFILENAMEA save{};
-  save.lStructSize = sizeof save;
-  save.hwndOwner = dialog;
-  save.lpstrFilter = kOutputFilter;
-  save.nFilterIndex = 1;
-  save.lpstrFile = outputPath;
-  save.nMaxFile = kPathSize;
-  save.lpstrTitle = "Choose Output Palm Doc File";
-  // No question before an existing file is replaced.
-  save.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  save.lpstrDefExt = "pdb";
-  return GetSaveFileNameA(&save) != 0;
+  return chooseSaveFile(dialog, kOutputFilter, "Choose Output Palm Doc File", "pdb", outputPath,
+                        kPathSize);
 }
 
 void continueOptions(HWND dialog, AppContext& context) {

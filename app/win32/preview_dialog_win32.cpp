@@ -1,7 +1,6 @@
 #include "app/win32/preview_dialog_win32.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <cstdlib>
 #include <optional>
@@ -11,6 +10,7 @@
 #include "app/preview_dialog.h"
 #include "app/resources/resource_ids.h"
 #include "app/win32/dialog_frame.h"
+#include "app/win32/save_file_dialog.h"
 
 namespace {
 
@@ -67,18 +67,8 @@ std::string editedText(HWND dialog) {
 
 // The save dialog for the text; true when a file was chosen, its path in name.
 bool chooseTextFile(HWND dialog, char (&name)[kTextNameSize]) {
-  OPENFILENAMEA save{};
-  save.lStructSize = sizeof save;
-  save.hwndOwner = dialog;
-  save.lpstrFilter = kTextFilter;
-  save.nFilterIndex = 1;
-  save.lpstrFile = name;
-  save.nMaxFile = kTextNameSize;
-  save.lpstrTitle = "Choose Output Text File";
-  // No question before an existing file is replaced.
-  save.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  save.lpstrDefExt = "txt";
-  return GetSaveFileNameA(&save) != 0;
+  return chooseSaveFile(dialog, kTextFilter, "Choose Output Text File", "txt", name,
+                        kTextNameSize);
 }
 
 // Saves what the user sees: the field's text, edits included, when it can be edited;
