@@ -51,7 +51,8 @@ bool parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpe
     std::string shownName;
     if (arg.starts_with("--")) {
       const std::size_t equals = arg.find('=');
-      const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+      const std::string name =
+          arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
       option = findLong(specs, name);
       shownName = "--" + name;
       if (equals != std::string::npos) {

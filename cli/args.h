@@ -9,8 +9,8 @@
 // to end the options. Options may come before, between or after the operands.
 
 struct OptionSpec {
-  char shortName;        // '\0' when there is none
-  const char* longName;  // without the leading "--"
+  char shortName;         // '\0' when there is none
+  const char* longName;   // without the leading "--"
   const char* valueName;  // nullptr for a flag
   const char* help;
 };

@@ -22,8 +22,8 @@ const OptionSpec kHelpOption{'h', "help", nullptr, "show this help and exit"};
 
 }  // namespace
 
-bool parseCommand(const CommandHelp& help, const std::vector<std::string>& args,
-                  ParsedArgs& parsed, int& exitCode) {
+bool parseCommand(const CommandHelp& help, const std::vector<std::string>& args, ParsedArgs& parsed,
+                  int& exitCode) {
   std::vector<OptionSpec> specs = help.options;
   specs.push_back(kHelpOption);
   std::string error;

@@ -14,16 +14,16 @@ inline constexpr int kExitUsage = 2;
 
 // What one subcommand says about itself for --help and usage errors.
 struct CommandHelp {
-  const char* name;      // "build"
-  const char* synopsis;  // "SOURCE [-o OUT.pdb] [-n NAME] [--public]"
-  const char* description;  // paragraphs shown under the synopsis
+  const char* name;                 // "build"
+  const char* synopsis;             // "SOURCE [-o OUT.pdb] [-n NAME] [--public]"
+  const char* description;          // paragraphs shown under the synopsis
   std::vector<OptionSpec> options;  // --help is added by parseCommand
 };
 
 // Parses a subcommand's words. Returns true when the command should run; otherwise
 // exitCode says how to end: 0 after --help, 2 after a usage error (already reported).
-bool parseCommand(const CommandHelp& help, const std::vector<std::string>& args,
-                  ParsedArgs& parsed, int& exitCode);
+bool parseCommand(const CommandHelp& help, const std::vector<std::string>& args, ParsedArgs& parsed,
+                  int& exitCode);
 
 // Reports a usage error for the command and returns kExitUsage.
 int usageError(const CommandHelp& help, const std::string& reason);

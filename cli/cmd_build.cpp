@@ -73,15 +73,20 @@ bool sameFile(const std::string& a, const std::string& b) {
 }
 
 // Works out what each SOURCE becomes; a usage error leaves reason set.
-std::vector<BuildJob> planJobs(const ParsedArgs& parsed, std::optional<int> type, std::string& reason) {
+std::vector<BuildJob> planJobs(const ParsedArgs& parsed, std::optional<int> type,
+                               std::string& reason) {
   std::vector<BuildJob> jobs;
   const auto& sources = parsed.operands;
   const bool several = sources.size() > 1;
   const std::string output = parsed.value("output");
   if (type == kSourceBlankDoc) {
-    if (!sources.empty()) reason = "a blank document takes no SOURCE";
-    else if (output.empty()) reason = "a blank document needs -o OUT.pdb";
-    else jobs.push_back({"", output, parsed.value("name", withoutExtension(fileNameOf(output))), kSourceBlankDoc});
+    if (!sources.empty())
+      reason = "a blank document takes no SOURCE";
+    else if (output.empty())
+      reason = "a blank document needs -o OUT.pdb";
+    else
+      jobs.push_back({"", output, parsed.value("name", withoutExtension(fileNameOf(output))),
+                      kSourceBlankDoc});
     return jobs;
   }
   if (sources.empty()) {
@@ -96,8 +101,9 @@ std::vector<BuildJob> planJobs(const ParsedArgs& parsed, std::optional<int> type
       return {};
     }
     const std::string base = fromInput ? "stdin" : withoutExtension(fileNameOf(source));
-    BuildJob job{source, "", parsed.value("name", base),
-                 type ? *type : (fromInput ? kSourceTextFile : sourceTypeForPath(source, kSourceTextFile))};
+    BuildJob job{
+        source, "", parsed.value("name", base),
+        type ? *type : (fromInput ? kSourceTextFile : sourceTypeForPath(source, kSourceTextFile))};
     if (several) {
       job.output = (fs::path(output.empty() ? "." : output) / (base + ".pdb")).string();
     } else {
@@ -126,7 +132,8 @@ bool loadJobSource(WorkText& text, const BuildJob& job, bool strip, bool publicF
     printError("cannot read standard input");
     return false;
   }
-  if (!loadTextBytes(text, reinterpret_cast<const char*>(bytes.data()), bytes.size(), sink)) return false;
+  if (!loadTextBytes(text, reinterpret_cast<const char*>(bytes.data()), bytes.size(), sink))
+    return false;
   if (strip) stripSingleLineBreaks(text, false);
   return true;
 }

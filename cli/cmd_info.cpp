@@ -28,7 +28,8 @@ std::string palmDate(std::uint32_t seconds) {
   days += 719468;
   const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
   const auto dayOfEra = static_cast<unsigned>(days - era * 146097);
-  const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const unsigned yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
   const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
   const unsigned mp = (5 * dayOfYear + 2) / 153;
   const unsigned day = dayOfYear - (153 * mp + 2) / 5 + 1;
@@ -69,7 +70,7 @@ std::string describeAttributes(std::uint16_t a) {
   static const struct {
     std::uint16_t bit;
     const char* name;
-  } kBits[] = {{0x0001, "resource"}, {0x0002, "read-only"}, {0x0004, "app-info dirty"},
+  } kBits[] = {{0x0001, "resource"}, {0x0002, "read-only"},     {0x0004, "app-info dirty"},
                {0x0008, "backup"},   {0x0010, "install newer"}, {0x0020, "reset after install"},
                {0x0040, "no copy"},  {0x8000, "open"}};
   std::string text;
@@ -81,11 +82,15 @@ std::string describeAttributes(std::uint16_t a) {
 
 void printHeader(const PdbHeader& h, std::size_t fileSize) {
   std::printf("Name:               \"%s\"\n", databaseName(h).c_str());
-  std::printf("Attributes:         0x%04X (%s)\n", h.attributes, describeAttributes(h.attributes).c_str());
+  std::printf("Attributes:         0x%04X (%s)\n", h.attributes,
+              describeAttributes(h.attributes).c_str());
   std::printf("Version:            %u\n", h.version);
-  std::printf("Created:            0x%08" PRIX32 " (%s)\n", h.creationDate, palmDate(h.creationDate).c_str());
-  std::printf("Modified:           0x%08" PRIX32 " (%s)\n", h.modificationDate, palmDate(h.modificationDate).c_str());
-  std::printf("Last backup:        0x%08" PRIX32 " (%s)\n", h.lastBackupDate, palmDate(h.lastBackupDate).c_str());
+  std::printf("Created:            0x%08" PRIX32 " (%s)\n", h.creationDate,
+              palmDate(h.creationDate).c_str());
+  std::printf("Modified:           0x%08" PRIX32 " (%s)\n", h.modificationDate,
+              palmDate(h.modificationDate).c_str());
+  std::printf("Last backup:        0x%08" PRIX32 " (%s)\n", h.lastBackupDate,
+              palmDate(h.lastBackupDate).c_str());
   std::printf("Modification no.:   %" PRIu32 "\n", h.modificationNumber);
   std::printf("App info offset:    %" PRIu32 "\n", h.appInfoOffset);
   std::printf("Sort info offset:   %" PRIu32 "\n", h.sortInfoOffset);

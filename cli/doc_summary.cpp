@@ -24,7 +24,8 @@ bool summarizeDoc(const std::string& path, DocSummary& summary) {
 
 std::string describeDocSummary(const DocSummary& s) {
   char line[160];
-  const double percent = s.textLength ? 100.0 * static_cast<double>(s.fileSize) / s.textLength : 0.0;
+  const double percent =
+      s.textLength ? 100.0 * static_cast<double>(s.fileSize) / s.textLength : 0.0;
   std::snprintf(line, sizeof line, "%u text record%s, %lu bytes of text in %llu bytes (%.1f%%)",
                 s.textRecords, s.textRecords == 1 ? "" : "s",
                 static_cast<unsigned long>(s.textLength),

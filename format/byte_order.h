@@ -27,6 +27,6 @@ inline std::uint16_t loadBE16(const unsigned char* at) {
   return static_cast<std::uint16_t>((at[0] << 8) | at[1]);
 }
 inline std::uint32_t loadBE32(const unsigned char* at) {
-  return (std::uint32_t{at[0]} << 24) | (std::uint32_t{at[1]} << 16) |
-         (std::uint32_t{at[2]} << 8) | std::uint32_t{at[3]};
+  return (std::uint32_t{at[0]} << 24) | (std::uint32_t{at[1]} << 16) | (std::uint32_t{at[2]} << 8) |
+         std::uint32_t{at[3]};
 }

@@ -27,9 +27,9 @@ DocRecord0 parseDocRecord0(const unsigned char* bytes16);
 
 // Result codes of buildDoc.
 inline constexpr int kBuildOk = 0;
-inline constexpr int kBuildFailed = -1;        // cannot create; empty text; a record not added
+inline constexpr int kBuildFailed = -1;          // cannot create; empty text; a record not added
 inline constexpr int kBuildNoHeaderRecord = -2;  // record 0 could not be added
-inline constexpr int kBuildNoText = -3;         // the text file cannot be opened
+inline constexpr int kBuildNoText = -3;          // the text file cannot be opened
 
 // Makes a Doc database at outputPath from the text file at textPath. The text is read by
 // the text-mode rules (CR LF in as LF, a lone CR kept, 0x1A ends it); NUL bytes are
@@ -47,5 +47,5 @@ int buildDoc(const char* textPath, const char* outputPath, char* palmName, bool 
 // buildDoc with a smaller record ceiling: a database never holds more than maxRecords
 // records (record 0 included), and the text record that would pass it is refused.
 // A ceiling above kPdbMaxRecords counts as kPdbMaxRecords.
-int buildDocLimited(const char* textPath, const char* outputPath, char* palmName,
-                    bool publicFormat, int maxRecords);
+int buildDocLimited(const char* textPath, const char* outputPath, char* palmName, bool publicFormat,
+                    int maxRecords);

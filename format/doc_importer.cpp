@@ -181,8 +181,8 @@ ImportedDoc importDoc(const char* path, const MessageSink& sink) {
     return {};
   }
   auto* bytes = reinterpret_cast<unsigned char*>(text.get());
-  const std::size_t length = readText(file.get(), stretch,
-                                      !storedUncompressed(header.compression), bytes, capacity);
+  const std::size_t length =
+      readText(file.get(), stretch, !storedUncompressed(header.compression), bytes, capacity);
   bytes[length] = 0;
   return ImportedDoc{std::move(text), length};
 }

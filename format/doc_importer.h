@@ -20,7 +20,7 @@ inline constexpr char kImportNotDoc[] =
 inline constexpr char kImportNoMemory[] = "Cannot allocate working memory\n";
 
 struct ImportedDoc {
-  HeapText text;       // recordCount * 4096 + 1 bytes, NUL-terminated
+  HeapText text;           // recordCount * 4096 + 1 bytes, NUL-terminated
   std::size_t length = 0;  // bytes decoded; a NUL among them (stored uncompressed) ends the text
                            // for callers that take it up to its first NUL
 };

@@ -51,7 +51,7 @@ struct PdbRecordEntry {
 // backup attribute, the fixed dates, modification number 1; type and creator zero.
 std::array<unsigned char, kPdbTemplateSize> pdbHeaderTemplate();
 
-PdbHeader parsePdbHeader(const unsigned char* bytes);  // reads kPdbHeaderSize bytes
+PdbHeader parsePdbHeader(const unsigned char* bytes);            // reads kPdbHeaderSize bytes
 PdbRecordEntry parsePdbRecordEntry(const unsigned char* bytes);  // reads 8 bytes
 
 // Makes a database with the header and no records (80 bytes). name holds at most 32

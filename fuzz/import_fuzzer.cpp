@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
   std::fclose(file);
 
   int messages = 0;
-  const ImportedDoc doc = importDoc(path.c_str(), [&](std::string_view, std::string_view) { ++messages; });
+  const ImportedDoc doc =
+      importDoc(path.c_str(), [&](std::string_view, std::string_view) { ++messages; });
   if (doc.text) {
     if (messages != 0 || doc.text.get()[doc.length] != '\0') std::abort();
   } else if (messages != 1) {

@@ -79,7 +79,8 @@ bool loadTextFile(WorkText& text, const char* sourcePath, const MessageSink& sin
     sink(kLoadErrorCaption, kCannotAllocateWorkBuffer);
     return false;
   }
-  setWorkTextLength(text, normalizeTextFileBytes(text.buffer.get(), static_cast<std::size_t>(text.length)));
+  setWorkTextLength(
+      text, normalizeTextFileBytes(text.buffer.get(), static_cast<std::size_t>(text.length)));
   return true;
 }
 

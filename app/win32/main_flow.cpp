@@ -64,7 +64,9 @@ class MainFlow {
 int MainFlow::run() {
   const int scanned = startupScan(
       context_.users, flow_,
-      [this] { return static_cast<DialogHandle>(openProgramDialog(launch_, context_, IDD_SCAN_SPLASH)); },
+      [this] {
+        return static_cast<DialogHandle>(openProgramDialog(launch_, context_, IDD_SCAN_SPLASH));
+      },
       splashScanOptions(flow_), messageBoxSink());
   if (scanned == -2) return 0;
   readCommandLineUsers();
@@ -115,8 +117,7 @@ Next MainFlow::wait() {
   // A request made by the step itself (the install run raises advanceRequest before the
   // flow waits) is acted on at once rather than after the next message, which might
   // never come. The wait leaves the request it ended on set.
-  if (pendingRequest(flow_) == FlowRequest::kNone &&
-      waitForRequest(flow_) == WaitOutcome::kQuit) {
+  if (pendingRequest(flow_) == FlowRequest::kNone && waitForRequest(flow_) == WaitOutcome::kQuit) {
     return Next::kEnd;
   }
   return pendingRequest(flow_) == FlowRequest::kStartOver ? Next::kStartOver : Next::kMoveOn;

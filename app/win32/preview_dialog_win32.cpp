@@ -67,8 +67,7 @@ std::string editedText(HWND dialog) {
 
 // The save dialog for the text; true when a file was chosen, its path in name.
 bool chooseTextFile(HWND dialog, char (&name)[kTextNameSize]) {
-  return chooseSaveFile(dialog, kTextFilter, "Choose Output Text File", "txt", name,
-                        kTextNameSize);
+  return chooseSaveFile(dialog, kTextFilter, "Choose Output Text File", "txt", name, kTextNameSize);
 }
 
 // Saves what the user sees: the field's text, edits included, when it can be edited;

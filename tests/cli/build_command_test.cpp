@@ -16,7 +16,9 @@ class BuildCommandTest : public ::testing::Test {
   TempDir dir;
   ScopedCurrentDir cwd{dir.path()};
 
-  CommandRun build(const std::vector<std::string>& args) { return runCommand(runBuildCommand, args); }
+  CommandRun build(const std::vector<std::string>& args) {
+    return runCommand(runBuildCommand, args);
+  }
 
   // The text stored in a database.
   std::string stored(const std::string& path) {

@@ -19,6 +19,7 @@ CommandRun runCommand(Command command, const std::vector<std::string>& args) {
   testing::internal::CaptureStderr();
   const int code = command(args);
   std::fflush(stdout);
-  CommandRun run{code, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
+  CommandRun run{code, testing::internal::GetCapturedStdout(),
+                 testing::internal::GetCapturedStderr()};
   return run;
 }

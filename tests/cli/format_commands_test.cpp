@@ -28,8 +28,8 @@ TEST_F(FormatCommandsTest, BuildDefaultsToTheSourceBaseNameInTheCurrentFolder) {
 
 TEST_F(FormatCommandsTest, BuildTakesNameOutputAndPublicFormat) {
   writeFile("t.txt", "text");
-  const CommandRun run =
-      runCommand(runBuildCommand, {"t.txt", "-o", "out.pdb", "--name=Shelf copy", "--public", "-q"});
+  const CommandRun run = runCommand(
+      runBuildCommand, {"t.txt", "-o", "out.pdb", "--name=Shelf copy", "--public", "-q"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(run.out.empty());
   const Bytes db = readFile("out.pdb");
@@ -43,7 +43,8 @@ TEST_F(FormatCommandsTest, FailedBuildKeepsTheEarlierOutputAndSaysWhy) {
   const CommandRun run = runCommand(runBuildCommand, {"empty.txt", "-o", "book.pdb"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.err.find("Doc Creation Error: Could not write document to temporary file\n"),
-            std::string::npos) << run.err;
+            std::string::npos)
+      << run.err;
   EXPECT_EQ(readFile("book.pdb"), bytesOf("an earlier book"));
   EXPECT_FALSE(fileExists("book.pdb.part"));
 }
@@ -78,7 +79,8 @@ TEST_F(FormatCommandsTest, ImportReportsTheImportersMessage) {
   writeFile("not.pdb", std::string(100, 'x'));
   const CommandRun run = runCommand(runImportCommand, {"not.pdb"});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err.rfind("File Import Error: The selected file is not a valid Palm Doc file.\n", 0), 0u)
+  EXPECT_EQ(
+      run.err.rfind("File Import Error: The selected file is not a valid Palm Doc file.\n", 0), 0u)
       << run.err;
 }
 
@@ -88,7 +90,8 @@ TEST_F(FormatCommandsTest, InfoShowsHeaderRecordsAndDocHeader) {
   const CommandRun run = runCommand(runInfoCommand, {"t.pdb"});
   ASSERT_EQ(run.exitCode, 0);
   EXPECT_NE(run.out.find("Name:               \"abc\""), std::string::npos);
-  EXPECT_NE(run.out.find("Created:            0x33B8BDA5 (1931-07-01 08:19:49)"), std::string::npos);
+  EXPECT_NE(run.out.find("Created:            0x33B8BDA5 (1931-07-01 08:19:49)"),
+            std::string::npos);
   EXPECT_NE(run.out.find("Creator:            \"REAd\""), std::string::npos);
   EXPECT_NE(run.out.find("      1        112          6  0x00  0"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Text length:        7 bytes"), std::string::npos);

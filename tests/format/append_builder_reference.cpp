@@ -7,8 +7,8 @@
 #include "format/doc_builder.h"
 #include "format/doc_compressor.h"
 #include "format/pdb_writer.h"
-#include "tests/format/text_mode_reference.h"
 #include "tests/format/scan_compressor_reference.h"
+#include "tests/format/text_mode_reference.h"
 
 namespace reference {
 

@@ -125,7 +125,9 @@ TEST_F(DocBuilderTest, NulBytesAreDroppedAndBoundariesCountWhatIsLeft) {
 }
 
 TEST_F(DocBuilderTest, ControlZEndsTheText) {
-  ASSERT_EQ(build(bytesOf("kept\x1A" "dropped")), kBuildOk);
+  ASSERT_EQ(build(bytesOf("kept\x1A"
+                          "dropped")),
+            kBuildOk);
   EXPECT_EQ(textRecords()[0], bytesOf("kept"));
 }
 

@@ -48,7 +48,7 @@ TEST(DocCompressorTest, SpacePairsWithTheNextCharacter) {
   EXPECT_EQ(compressHex("a b"), "61 E2");
   EXPECT_EQ(compressHex("  x"), "20 20 78");
   EXPECT_EQ(compressHex("   x"), "20 20 F8");
-  EXPECT_EQ(compressHex("a "), "61 20");     // a space at the end is written last
+  EXPECT_EQ(compressHex("a "), "61 20");      // a space at the end is written last
   EXPECT_EQ(compressHex("a 1"), "61 20 31");  // digits lie below 0x40: no pairing
 }
 

@@ -56,7 +56,9 @@ class DocImporterTest : public ::testing::Test {
 };
 
 TEST_F(DocImporterTest, DecoderExamples) {
-  EXPECT_EQ(import(makeDatabase({record0(2, 1), hexBytes("02 05 41")})), "\x05" "A");
+  EXPECT_EQ(import(makeDatabase({record0(2, 1), hexBytes("02 05 41")})),
+            "\x05"
+            "A");
   EXPECT_EQ(import(makeDatabase({record0(2, 1), hexBytes("E2")})), " b");
   EXPECT_EQ(import(makeDatabase({record0(2, 1), hexBytes("61 62 63 80 18")})), "abcabc");
   EXPECT_EQ(import(makeDatabase({record0(2, 1), hexBytes("61 00 62 02 00 63")})), "abc");
@@ -84,15 +86,16 @@ TEST_F(DocImporterTest, MissingFileIsReported) {
 
 TEST_F(DocImporterTest, UncompressedRecordsAreCopiedUnchanged) {
   EXPECT_EQ(import(makeDatabase({record0(1, 1), hexBytes("80 81 E2 02 41")})),
-            "\x80\x81\xE2\x02" "A");
+            "\x80\x81\xE2\x02"
+            "A");
   // A compression value whose low byte is 0 also means "stored as it is".
   EXPECT_EQ(import(makeDatabase({record0(0x0100, 1), hexBytes("C1 C2")})), "\xC1\xC2");
 }
 
 TEST_F(DocImporterTest, RecordsAfterTheTextAreNotText) {
-  EXPECT_EQ(import(makeDatabase({record0(2, 2), bytesOf("one "), bytesOf("two"),
-                                 bytesOf("BOOKMARK")})),
-            "one two");
+  EXPECT_EQ(
+      import(makeDatabase({record0(2, 2), bytesOf("one "), bytesOf("two"), bytesOf("BOOKMARK")})),
+      "one two");
 }
 
 TEST_F(DocImporterTest, FullBufferTakesItsTerminatorInTheLastByte) {
@@ -112,9 +115,7 @@ TEST_F(DocImporterTest, TooShortForAHeaderIsNotADoc) {
   EXPECT_EQ(messages.size(), 2u);
 }
 
-TEST_F(DocImporterTest, NoRecordsAtAllIsNotADoc) {
-  EXPECT_EQ(import(makeDatabase({})), "<none>");
-}
+TEST_F(DocImporterTest, NoRecordsAtAllIsNotADoc) { EXPECT_EQ(import(makeDatabase({})), "<none>"); }
 
 TEST_F(DocImporterTest, HeaderRecordOutsideTheFileIsNotADoc) {
   Bytes b = makeDatabase({record0(2, 1), bytesOf("hi")});
@@ -125,8 +126,8 @@ TEST_F(DocImporterTest, HeaderRecordOutsideTheFileIsNotADoc) {
 }
 
 TEST_F(DocImporterTest, NoTextRecordsGiveAnEmptyText) {
-  EXPECT_EQ(import(makeDatabase({record0(2, 0)})), "");      // what a failed build leaves
-  EXPECT_EQ(import(makeDatabase({record0(2, 3)})), "");      // count says 3, none there
+  EXPECT_EQ(import(makeDatabase({record0(2, 0)})), "");  // what a failed build leaves
+  EXPECT_EQ(import(makeDatabase({record0(2, 3)})), "");  // count says 3, none there
   EXPECT_EQ(import(makeDatabase({record0(2, 0), bytesOf("ignored")})), "");
   EXPECT_TRUE(messages.empty());
 }

@@ -44,7 +44,9 @@ TEST(RoundTripTest, LengthsAroundEveryRecordBoundary) {
     for (int delta : {-2, -1, 0, 1, 2}) {
       const std::size_t size = records * 4096 + delta;
       Bytes file = bytesOf(proseText(size, size));
-      for (int i = 0; i < 20; ++i) file[random.below(static_cast<unsigned>(size))] = static_cast<unsigned char>(0x80 + random.below(128));
+      for (int i = 0; i < 20; ++i)
+        file[random.below(static_cast<unsigned>(size))] =
+            static_cast<unsigned char>(0x80 + random.below(128));
       EXPECT_EQ(buildAndImport(dir, file), storedText(file)) << size;
     }
   }
@@ -64,7 +66,9 @@ TEST(RoundTripTest, EveryByteValueSurvives) {
 TEST(RoundTripTest, NulControlZAndCarriageReturns) {
   TempDir dir;
   const Bytes file = bytesOf(std::string("a\r\nb\rc\n\r\rd\0e\0\0f\r\n\r\n", 20) + proseText(9000) +
-                             std::string("\x1A" "after the end", 14));
+                             std::string("\x1A"
+                                         "after the end",
+                                         14));
   const std::string expected = storedText(file);
   EXPECT_EQ(expected.find('\0'), std::string::npos);
   EXPECT_EQ(buildAndImport(dir, file), expected);

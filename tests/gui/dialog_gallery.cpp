@@ -9,8 +9,8 @@
 #include "app/resources/resource_ids.h"
 #include "app/win32/dialog_frame.h"
 #include "platform/clipboard.h"
-#include "source/line_breaks.h"
 #include "platform/win32/windows_api.h"
+#include "source/line_breaks.h"
 
 #include <commctrl.h>
 
@@ -107,7 +107,9 @@ struct Shot {
   void (*prepare)(HWND dialog);
 };
 
-void prepareSplash(HWND dialog) { SetDlgItemTextA(dialog, IDC_SCAN_STATUS, "Found user 'Bob Jones'"); }
+void prepareSplash(HWND dialog) {
+  SetDlgItemTextA(dialog, IDC_SCAN_STATUS, "Found user 'Bob Jones'");
+}
 
 void prepareProgress(HWND dialog) {
   SetDlgItemTextA(dialog, IDC_INSTALL_STATUS,

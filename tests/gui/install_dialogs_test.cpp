@@ -35,7 +35,6 @@ class InstallDialogsTest : public ProgramDialogTest {
     PalmUserList& users = context_.users;
     for (const char* name : names) setFieldText(users.entries[users.userCount++].userName, name);
   }
-
 };
 
 TEST_F(InstallDialogsTest, EveryDialogHasTheIconsIgnoresEscapeAndQuitsWhenClosed) {

@@ -30,8 +30,6 @@ using namespace testing_support;
 
 constexpr char kProgressTitle[] = "Quillet Maker - Installing Files...";
 
-
-
 TEST(InstallRunDialogTest, ShowsEachCopyInTheProgressDialogAndFillsTheBarForTheFirstUser) {
   ScopedTestRegistry registry;
   TempDir dir;

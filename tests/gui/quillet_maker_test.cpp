@@ -20,8 +20,8 @@ namespace {
 using namespace scripted_user;
 using testing_support::Bytes;
 using testing_support::bytesOf;
-using testing_support::fileExists;
 using testing_support::concat;
+using testing_support::fileExists;
 using testing_support::isSubsequence;
 using testing_support::usersDatRecord;
 
@@ -40,8 +40,6 @@ std::vector<std::string> statusesUntilDone(HWND splash) {
   }
   return seen;
 }
-
-
 
 class QuilletMakerTest : public testing::Test {
  protected:

@@ -22,7 +22,6 @@ namespace {
 
 using namespace testing_support;
 
-
 std::string textOf(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 class InstallRunTest : public testing::Test {

@@ -19,7 +19,6 @@ std::string displayName(const Bytes& usersFile, std::string_view folderName) {
   return std::string(findDisplayName(textOf(usersFile), folderName));
 }
 
-
 TEST(UsersFileTest, TheRecordNearestTheEndNamesTheFolder) {
   const Bytes header = bytesOf("PALM USERS 0001");
   const Bytes file = concat({header, usersDatRecord(7, "Old Name", "SmithA"),

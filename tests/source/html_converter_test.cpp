@@ -242,7 +242,8 @@ TEST(HtmlConverterTest, FileFormWritesTheSameBytesAsTheTextForm) {
     EXPECT_EQ(
         convertHtml(dir.file("in.html").c_str(), dir.file("out.txt").c_str(), publicFormat, true),
         0);
-    EXPECT_EQ(readFile(dir.file("out.txt")), bytesOf(convertHtmlToString(page, publicFormat, true)));
+    EXPECT_EQ(readFile(dir.file("out.txt")),
+              bytesOf(convertHtmlToString(page, publicFormat, true)));
   }
 }
 

@@ -22,7 +22,9 @@ std::string stripped(std::string_view bytes, bool htmlForm) {
 TEST(LineBreaksTest, TextFileLineEndsBecomeOneLineFeedAndNulsGo) {
   std::string bytes("a\r\nb\rc\n\rd\0e", 11);
   const std::size_t length = normalizeTextFileBytes(bytes.data(), bytes.size());
-  EXPECT_EQ(bytes.substr(0, length), "a\nb\nc\n\nd" "e");
+  EXPECT_EQ(bytes.substr(0, length),
+            "a\nb\nc\n\nd"
+            "e");
   std::string pairs = "x\n\ry\r\r\nz";
   EXPECT_EQ(pairs.substr(0, normalizeTextFileBytes(pairs.data(), pairs.size())), "x\n\ny\n\nz");
 }

@@ -11,13 +11,13 @@ std::uint64_t TestRandom::next() {
 
 std::string proseText(std::size_t size, std::uint64_t seed) {
   static const char* const kWords[] = {
-      "the",   "of",     "and",    "a",      "to",     "in",     "is",      "you",  "that",
-      "it",    "he",     "was",    "for",    "on",     "are",    "as",      "with", "his",
-      "they",  "at",     "be",     "this",   "from",   "I",      "have",    "or",   "by",
-      "one",   "had",    "not",    "but",    "what",   "all",    "were",    "when", "we",
-      "there", "can",    "an",     "your",   "which",  "their",  "said",    "if",   "do",
-      "will",  "each",   "about",  "how",    "up",     "out",    "them",    "then", "she",
-      "many",  "some",   "so",     "these",  "would",  "other",  "into",    "has",  "more",
+      "the",   "of",     "and",    "a",       "to",     "in",      "is",      "you",   "that",
+      "it",    "he",     "was",    "for",     "on",     "are",     "as",      "with",  "his",
+      "they",  "at",     "be",     "this",    "from",   "I",       "have",    "or",    "by",
+      "one",   "had",    "not",    "but",     "what",   "all",     "were",    "when",  "we",
+      "there", "can",    "an",     "your",    "which",  "their",   "said",    "if",    "do",
+      "will",  "each",   "about",  "how",     "up",     "out",     "them",    "then",  "she",
+      "many",  "some",   "so",     "these",   "would",  "other",   "into",    "has",   "more",
       "river", "garden", "letter", "morning", "window", "silence", "journey", "Alice", "Palm"};
   TestRandom random(seed);
   std::string text;

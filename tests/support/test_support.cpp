@@ -15,11 +15,12 @@ namespace fs = std::filesystem;
 
 TempDir::TempDir() {
   static std::atomic<unsigned> counter{0};
-  TestRandom random(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  TestRandom random(
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   for (;;) {
-    path_ = fs::temp_directory_path() /
-            ("quillet-test-" + std::to_string(random.next() % 1000000000) + "-" +
-             std::to_string(counter++));
+    path_ =
+        fs::temp_directory_path() / ("quillet-test-" + std::to_string(random.next() % 1000000000) +
+                                     "-" + std::to_string(counter++));
     std::error_code error;
     if (fs::create_directory(path_, error)) break;
   }
@@ -100,7 +101,8 @@ Bytes readFile(const std::string& path) {
   }
   unsigned char block[65536];
   std::size_t got;
-  while ((got = std::fread(block, 1, sizeof block, f)) > 0) bytes.insert(bytes.end(), block, block + got);
+  while ((got = std::fread(block, 1, sizeof block, f)) > 0)
+    bytes.insert(bytes.end(), block, block + got);
   std::fclose(f);
   return bytes;
 }
@@ -133,10 +135,14 @@ Bytes hexBytes(std::string_view hex) {
   int high = -1;
   for (char c : hex) {
     int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else continue;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else
+      continue;
     if (high < 0) {
       high = digit;
     } else {
