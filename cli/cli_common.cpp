@@ -11,16 +11,16 @@ std::string trimLineBreaks(std::string_view text) {
   return std::string(text);
 }
 
+const OptionSpec kHelpOption{'h', "help", nullptr, "show this help and exit"};
+
+}  // namespace
+
 // Windows renames only onto a free name: there the old file goes first.
-bool replaceFile(const std::string& from, const std::string& to) {
+bool moveIntoPlace(const std::string& from, const std::string& to) {
   if (std::rename(from.c_str(), to.c_str()) == 0) return true;
   std::remove(to.c_str());
   return std::rename(from.c_str(), to.c_str()) == 0;
 }
-
-const OptionSpec kHelpOption{'h', "help", nullptr, "show this help and exit"};
-
-}  // namespace
 
 bool parseCommand(const CommandHelp& help, const std::vector<std::string>& args, ParsedArgs& parsed,
                   int& exitCode) {
@@ -54,8 +54,6 @@ MessageSink standardErrorSink() {
   };
 }
 
-bool moveIntoPlace(const std::string& from, const std::string& to) { return replaceFile(from, to); }
-
 void printError(const std::string& message) { std::cerr << "quillet: " << message << '\n'; }
 
 bool writeOutput(const std::string& path, const char* bytes, std::size_t size) {
@@ -75,7 +73,7 @@ bool writeOutput(const std::string& path, const char* bytes, std::size_t size) {
   }
   bool ok = std::fwrite(bytes, 1, size, file) == size;
   ok = std::fclose(file) == 0 && ok;
-  if (!ok || !replaceFile(temp, path)) {
+  if (!ok || !moveIntoPlace(temp, path)) {
     std::remove(temp.c_str());
     printError("cannot write '" + path + "'");
     return false;

@@ -9,10 +9,10 @@
 #include "app/flow_state.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
+#include "cli/palm_users.h"
 #include "hotsync/install_run.h"
 #include "hotsync/install_target.h"
 #include "hotsync/user_scan.h"
-#include "platform/registry.h"
 
 namespace {
 
@@ -40,8 +40,6 @@ const CommandHelp kHelp{
     {
         {'u', "user", "NAME", "a HotSync user to install for (repeat for more users)"},
     }};
-
-constexpr char kNoPalmUsersText[] = "No valid Palm users found on this PC";
 
 // Fills the run's slots from the command line; a usage error leaves reason set.
 bool fillFlowState(const ParsedArgs& parsed, FlowState& flow, std::string& reason) {
@@ -121,21 +119,12 @@ int runInstallCommand(const std::vector<std::string>& args) {
   std::string reason;
   if (!fillFlowState(parsed, flow, reason)) return usageError(kHelp, reason);
 
-  const std::string problem = registryProblem();
-  if (!problem.empty()) {
-    printError(problem);
-    return kExitFailure;
-  }
-  if (!documentsReadable(flow)) return kExitFailure;
+  if (!registryUsable() || !documentsReadable(flow)) return kExitFailure;
 
-  ScanOptions scan;
-  scan.userSkipped = [](std::string_view folderName) {
-    printError("user folder '" + std::string(folderName) +
-               "' left out: its install or backup path would be longer than 99 characters");
-  };
+  // The application's scan creates missing install folders; a copy into one would fail.
   PalmUserList users;
+  if (!scanPalmUsersForCommand(users, /*createInstallFolders=*/true)) return kExitFailure;
   const MessageSink messages = standardErrorSink();
-  if (scanPalmUsers(users, scan, messages) != 0) return kExitFailure;
   if (users.userCount == 0) messages(kInstallErrorCaption, kNoPalmUsersText);
   warnOfUnknownNames(flow, users);
 

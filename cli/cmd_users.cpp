@@ -5,8 +5,7 @@
 
 #include "cli/cli_common.h"
 #include "cli/commands.h"
-#include "hotsync/user_scan.h"
-#include "platform/registry.h"
+#include "cli/palm_users.h"
 
 namespace {
 
@@ -63,21 +62,10 @@ int runUsersCommand(const std::vector<std::string>& args) {
   if (!parseCommand(kHelp, args, parsed, exitCode)) return exitCode;
   if (!parsed.operands.empty()) return usageError(kHelp, "takes no operands");
 
-  const std::string problem = registryProblem();
-  if (!problem.empty()) {
-    printError(problem);
+  PalmUserList users;
+  if (!registryUsable() || !scanPalmUsersForCommand(users, /*createInstallFolders=*/false)) {
     return kExitFailure;
   }
-
-  ScanOptions options;
-  options.createInstallFolders = false;
-  options.userSkipped = [](std::string_view folderName) {
-    printError("user folder '" + std::string(folderName) +
-               "' left out: its install or backup path would be longer than 99 characters");
-  };
-  PalmUserList users;
-  if (scanPalmUsers(users, options, standardErrorSink()) != 0) return kExitFailure;
-
   std::cout << "Palm folder:     " << fieldText(users.palmFolder) << '\n'
             << "Install folder:  " << fieldText(users.installFolderName) << '\n';
   if (users.userCount == 0) {

@@ -22,6 +22,8 @@ inline constexpr unsigned kPausePerInstalledFileMilliseconds = 200;
 inline constexpr std::size_t kInstallStatusSize = 256;
 inline constexpr char kInstallErrorCaption[] = "Install Error";
 inline constexpr char kNoValidUsersText[] = "No valid users selected";
+// Said before the install when the scan found no HotSync user at all.
+inline constexpr char kNoPalmUsersText[] = "No valid Palm users found on this PC";
 inline constexpr char kInstallDoneStatus[] = "Done";
 // What runInstall returns when its progress display cannot be created.
 inline constexpr int kInstallProgressMissing = -2;

@@ -19,9 +19,6 @@
 
 namespace {
 
-inline constexpr char kInstallErrorCaption[] = "Install Error";
-inline constexpr char kNoPalmUsers[] = "No valid Palm users found on this PC";
-
 // The step numbers, in the order a conversion runs them.
 enum Step { kOptionsStep, kLoadStep, kBuildStep, kInstallStep, kCompleteStep, kRestartStep };
 
@@ -205,7 +202,7 @@ Next MainFlow::buildStep() {
     return Next::kMoveOn;
   }
   if (context_.users.userCount == 0) {
-    messages(kInstallErrorCaption, kNoPalmUsers);
+    messages(kInstallErrorCaption, kNoPalmUsersText);
     flow_.quitRequest = 1;
     nextStep_ = kCompleteStep;
     return installStep();
