@@ -1,0 +1,128 @@
+#!/usr/bin/env python3
+"""Deliberate faults, and whether the tests catch each one.
+
+    tools/mutants.py [--windows] [NAME...]
+
+Each fault is one small edit of the product's code: a wrong byte, an off-by-one, a rule
+made case-insensitive where it must be exact. The script copies HEAD into a scratch work
+tree, builds the native tests there once, then for each fault applies its edit, rebuilds,
+runs the tests and puts the file back. A fault the tests do not catch is a hole in them.
+With --windows the faults marked as the dialog application's are tried too, against the
+Windows build under Wine (slow). Exit code 1 when any fault got through.
+"""
+import os
+import shutil
+import subprocess
+import sys
+
+# (name, file, text as it is, text with the fault, needs the Windows build)
+FAULTS = [
+    ("escape-run-of-7", "format/doc_compressor.cpp",
+     "constexpr unsigned char kMaxEscapeRun = 8;", "constexpr unsigned char kMaxEscapeRun = 7;", False),
+    ("window-one-short", "format/doc_compressor.cpp",
+     "a = std::max(a, p - kMaxMatchDistance);", "a = std::max(a, p - kMaxMatchDistance + 1);", False),
+    ("space-pairs-from-0x41", "format/doc_compressor.cpp",
+     "if (ch >= 0x40 && ch <= 0x7F) {", "if (ch >= 0x41 && ch <= 0x7F) {", False),
+    ("nul-kept-in-build-text", "format/stored_text.cpp",
+     "return c == kNul || c == kCR || c == kEndOfText;", "return c == kCR || c == kEndOfText;", False),
+    ("crlf-written-as-lf", "format/text_mode.cpp",
+     'std::fwrite("\\r\\n", 1, 2, file) != 2', 'std::fwrite("\\n", 1, 1, file) != 1', False),
+    ("name-fill-23-bytes", "format/pdb_writer.cpp",
+     "std::memset(t.data(), 0xFF, 24);", "std::memset(t.data(), 0xFF, 23);", False),
+    ("compression-low-byte-ignored", "format/doc_importer.cpp",
+     "compression == 1 || (compression & 0xFF) == 0", "compression == 1", False),
+    ("html-drops-single-breaks", "source/line_breaks.cpp",
+     "(lfNeighbours == 0 && htmlForm)", "(lfNeighbours == 0 && !htmlForm)", False),
+    ("pass-through-any-case", "source/html_converter.cpp",
+     "{kPassThroughOpen, true, TagAction::kPassThrough}",
+     "{kPassThroughOpen, false, TagAction::kPassThrough}", False),
+    ("nbsp-exact-case", "source/html_entities.cpp",
+     "if (lowerAscii(text[i]) != kNbsp[i]) return false;", "if (text[i] != kNbsp[i]) return false;",
+     False),
+    ("conduit-any-case", "hotsync/user_scan.cpp",
+     'std::strncmp(module, "inscn", 5)', 'strncasecmp(module, "inscn", 5)', False),
+    ("display-name-one-early", "hotsync/user_scan.cpp",
+     "const std::size_t first = zero + 2;", "const std::size_t first = zero + 1;", False),
+    ("install-flag-skipped", "hotsync/install_run.cpp",
+     "    markUserForInstall(users, userName, install.keys);\n", "", False),
+    ("closing-quote-kept", "hotsync/install_target.cpp",
+     "if (!name.empty() && name.back() == '\"') name.remove_suffix(1);", "", False),
+    ("hotsync-name-49-bytes", "app/app_options.cpp",
+     "offsetof(AppOptions, hotsyncName),\n     kHotsyncNameSize}",
+     "offsetof(AppOptions, hotsyncName),\n     kHotsyncNameSize - 1}", False),
+    ("quoted-user-keeps-quote", "app/command_line.cpp",
+     "const std::size_t start = at + 1;", "const std::size_t start = at;", False),
+    ("u-names-still-ask-for-user", "app/win32/main_flow.cpp",
+     "if (flow_.commandLineUserCount > 0) {", "if (flow_.commandLineUserCount > 1) {", True),
+]
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+WORK = os.path.join(ROOT, "build", "mutants")
+
+
+def run(command, cwd, quiet=True):
+    out = subprocess.DEVNULL if quiet else None
+    return subprocess.run(command, cwd=cwd, stdout=out, stderr=out).returncode == 0
+
+
+def prepare(windows):
+    source = os.path.join(WORK, "src")
+    if os.path.exists(source):
+        run(["git", "worktree", "remove", "--force", source], ROOT)
+        shutil.rmtree(source, ignore_errors=True)
+    os.makedirs(WORK, exist_ok=True)
+    run(["git", "worktree", "prune"], ROOT)
+    if not run(["git", "worktree", "add", "--detach", source, "HEAD"], ROOT):
+        sys.exit("mutants: cannot make a work tree of HEAD")
+    builds = {"native": os.path.join(WORK, "native")}
+    configure = {"native": ["-DCMAKE_BUILD_TYPE=Debug"]}
+    if windows:
+        builds["windows"] = os.path.join(WORK, "windows")
+        configure["windows"] = ["-DCMAKE_BUILD_TYPE=Release",
+                                "-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake"]
+    for kind, build in builds.items():
+        if not run(["cmake", "-G", "Ninja", "-S", source, "-B", build] + configure[kind], source) or \
+           not run(["cmake", "--build", build, "-j", str(os.cpu_count() or 2)], source, quiet=False):
+            sys.exit("mutants: the unchanged tree does not build (%s)" % kind)
+    return source, builds
+
+
+def caught(build):
+    """True when the build fails or some test fails."""
+    if not run(["cmake", "--build", build, "-j", str(os.cpu_count() or 2)], build):
+        return True
+    return not run(["ctest", "-j", str(os.cpu_count() or 2), "--stop-on-failure",
+                    "--timeout", "300"], build)
+
+
+def main():
+    windows = "--windows" in sys.argv[1:]
+    wanted = [a for a in sys.argv[1:] if not a.startswith("--")]
+    faults = [f for f in FAULTS if (not wanted or f[0] in wanted) and (windows or not f[4])]
+    source, builds = prepare(windows)
+    missed = []
+    for name, path, before, after, needs_windows in faults:
+        file = os.path.join(source, path)
+        with open(file, encoding="latin-1") as f:
+            text = f.read()
+        if text.count(before) != 1:
+            print("%-32s STALE (its text is not in %s once)" % (name, path))
+            missed.append(name)
+            continue
+        with open(file, "w", encoding="latin-1") as f:
+            f.write(text.replace(before, after))
+        build = builds["windows" if needs_windows else "native"]
+        verdict = caught(build)
+        with open(file, "w", encoding="latin-1") as f:
+            f.write(text)
+        print("%-32s %s" % (name, "caught" if verdict else "MISSED"), flush=True)
+        if not verdict:
+            missed.append(name)
+    for build in builds.values():
+        run(["cmake", "--build", build], build)
+    print("%d of %d faults caught" % (len(faults) - len(missed), len(faults)))
+    return 1 if missed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
