@@ -2,12 +2,14 @@
 
 #include <string>
 
-#include "app/app_options.h"
+#include "settings/app_options.h"
 #include "app/flow_state.h"
 #include "app/options_rules.h"
 #include "hotsync/palm_user_list.h"
 #include "platform/system.h"
 #include "source/work_text.h"
+
+namespace quillet {
 
 // The process-wide state of the application, in one place and handed explicitly to the
 // main flow and the dialogs, so that a test can run whole conversions in one process and
@@ -27,3 +29,5 @@ struct AppContext {
   // on POSIX); tests put their own line here.
   std::string commandLine = wholeCommandLine();
 };
+
+}  // namespace quillet

@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+namespace quillet {
+
 namespace {
 
 bool isBlankOrTab(char c) { return c == ' ' || c == '\t'; }
@@ -39,3 +41,5 @@ std::optional<std::string_view> lastWord(std::string_view line) {
   if (blank == std::string_view::npos) return std::nullopt;
   return line.substr(blank + 1);
 }
+
+}  // namespace quillet

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quillet {
+
 // What the application takes from its command line (the whole line, program path
 // included, as the platform gives it).
 
@@ -24,3 +26,5 @@ std::vector<std::string> commandLineUserNames(std::string_view line);
 // The text after the line's last blank, to the end of the line: where the options dialog
 // looks for a source file. None when the line has no blank.
 std::optional<std::string_view> lastWord(std::string_view line);
+
+}  // namespace quillet

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace quillet {
+
 namespace {
 
 // Copies text into a slot with its NUL, when it fits.
@@ -35,3 +37,5 @@ FlowRequest pendingRequest(const FlowState& flow) {
   if (flow.advanceRequest != 0) return FlowRequest::kMoveOn;
   return FlowRequest::kNone;
 }
+
+}  // namespace quillet

@@ -5,6 +5,8 @@
 
 #include "platform/ui.h"  // pumpPending: drains the message queue while a step works
 
+namespace quillet {
+
 // The values through which the dialogs, the start-up scan and the install run ask the
 // main flow to act, and pass it their results. One FlowState lives in the application
 // context; everything touches it on the one user-interface thread.
@@ -42,3 +44,5 @@ bool addInstallFile(FlowState& flow, std::string_view path);
 // closed without a choice) abandons the conversion. Several moves on count as one.
 enum class FlowRequest { kNone, kStartOver, kMoveOn };
 FlowRequest pendingRequest(const FlowState& flow);
+
+}  // namespace quillet

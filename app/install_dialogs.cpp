@@ -5,6 +5,8 @@
 #include "app/resources/resource_ids.h"
 #include "platform/files.h"
 
+namespace quillet {
+
 int preselectedUser(const PalmUserList& users, const AppOptions& options) {
   const std::string_view wanted = fieldText(options.hotsyncName);
   int preselected = 0;
@@ -27,3 +29,5 @@ void cancelUserSelection(const AppOptions& options, FlowState& flow) {
 int conversionCompleteTemplate(const AppOptions& options) {
   return options.saveToFile != 0 ? IDD_COMPLETE_SAVED : IDD_COMPLETE_INSTALLED;
 }
+
+}  // namespace quillet

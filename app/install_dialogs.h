@@ -1,8 +1,10 @@
 #pragma once
 
-#include "app/app_options.h"
+#include "settings/app_options.h"
 #include "app/flow_state.h"
 #include "hotsync/palm_user_list.h"
+
+namespace quillet {
 
 // What the install-time dialogs decide, apart from their windows.
 
@@ -23,3 +25,5 @@ void cancelUserSelection(const AppOptions& options, FlowState& flow);
 // The completion dialog's template: the one that names the written file after saving to
 // a file, the one that asks for a HotSync after an install.
 int conversionCompleteTemplate(const AppOptions& options);
+
+}  // namespace quillet

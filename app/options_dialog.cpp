@@ -1,22 +1,20 @@
 #include "app/options_dialog.h"
 
 #include <cstdio>
-#include <memory>
 
 #include "app/command_line.h"
-#include "hotsync/palm_user_list.h"
+#include "base/file_handle.h"
+#include "base/fixed_field.h"
 #include "source/source_kind.h"
 #include "source/source_loading.h"
 
-namespace {
+namespace quillet {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
+namespace {
 
 // Opened and read from: a folder opens on some systems, but gives nothing to read.
 bool canBeRead(const std::string& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  FileHandle file = openFile(path.c_str(), "rb");
   if (!file) return false;
   std::fgetc(file.get());
   return std::ferror(file.get()) == 0;
@@ -86,3 +84,5 @@ bool acceptOptions(AppOptions& options, FlowState& flow, DocNameGenerator& names
 void outputFileChosen(FlowState& flow, bool chosen) {
   if (!chosen) flow.cancelRequest = 1;
 }
+
+}  // namespace quillet

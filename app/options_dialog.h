@@ -4,10 +4,12 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_options.h"
+#include "settings/app_options.h"
 #include "app/flow_state.h"
 #include "app/options_rules.h"
 #include "source/work_text.h"
+
+namespace quillet {
 
 // What the options dialog does when it opens and on Continue, apart from its window.
 
@@ -61,3 +63,5 @@ bool acceptOptions(AppOptions& options, FlowState& flow, DocNameGenerator& names
 // The end of Continue when saving to a file: without a chosen file the conversion is
 // abandoned (the main flow sees cancelRequest before the advanceRequest already made).
 void outputFileChosen(FlowState& flow, bool chosen);
+
+}  // namespace quillet

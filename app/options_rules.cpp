@@ -6,6 +6,8 @@
 #include "format/pdb_writer.h"
 #include "source/source_kind.h"
 
+namespace quillet {
+
 int DocNameGenerator::next() {
   state_ = state_ * 214013u + 2531011u;
   return static_cast<int>((state_ >> 16) & 0x7FFF);
@@ -32,3 +34,5 @@ int browseFilterIndex(int selectedSourceType) {
 void cutPalmName(char* palmName) {
   if (std::strlen(palmName) > kPdbNameSize) palmName[kPdbNameSize] = '\0';
 }
+
+}  // namespace quillet

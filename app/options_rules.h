@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace quillet {
+
 // The decisions the options and preview dialogs make, apart from the windows.
 
 // The program's own pseudo-random numbers for document names: a 32-bit state that starts
@@ -37,3 +39,5 @@ inline bool previewIsEditable(std::int32_t length) { return length < kPreviewLim
 
 // Cuts a document name to the 32 characters a database name holds.
 void cutPalmName(char* palmName);
+
+}  // namespace quillet

@@ -5,6 +5,8 @@
 #include "app/options_rules.h"
 #include "platform/files.h"
 
+namespace quillet {
+
 const char* previewExplanation(std::int32_t length) {
   if (previewIsEditable(length)) {
     return "Full editable text appears below.\n(Formatting approximates layout on Palm)";
@@ -40,3 +42,5 @@ bool writeWholeFile(const char* path, std::string_view bytes) {
   deleteFile(path);
   return false;
 }
+
+}  // namespace quillet

@@ -7,6 +7,8 @@
 
 #include "source/work_text.h"
 
+namespace quillet {
+
 // What the preview dialog does, apart from its window. The working text it is given has
 // CR LF line ends, and its length counts them: previewIsEditable (app/options_rules.h)
 // decides whether the text is edited or only previewed.
@@ -29,3 +31,5 @@ std::string previewFileText(const WorkText& text, std::optional<std::string_view
 // the file cannot be created or written; a file that could not be written whole is
 // deleted, so that no part of a text is left looking like the whole.
 bool writeWholeFile(const char* path, std::string_view bytes);
+
+}  // namespace quillet

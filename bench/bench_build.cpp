@@ -14,6 +14,8 @@
 #if __has_include(<sys/resource.h>) && __has_include(<unistd.h>)
 #include <sys/resource.h>
 #include <unistd.h>
+
+using namespace quillet;
 #define QUILLET_BENCH_HAS_RUSAGE 1
 #endif
 

@@ -9,6 +9,8 @@
 #include "format/doc_compressor.h"
 #include "tests/support/generated_text.h"
 
+using namespace quillet;
+
 namespace {
 
 using testing_support::generatedText;

@@ -6,6 +6,8 @@
 #include "source/html_converter.h"
 #include "tests/support/generated_text.h"
 
+using namespace quillet;
+
 namespace {
 
 using testing_support::proseText;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace quillet {
+
 namespace {
 
 const OptionSpec* findLong(const std::vector<OptionSpec>& specs, std::string_view name) {
@@ -115,3 +117,5 @@ std::string describeOptions(const std::vector<OptionSpec>& specs) {
   }
   return text;
 }
+
+}  // namespace quillet

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+namespace quillet {
+
 // A small getopt-style parser: "-o X", "-oX", "--output X", "--output=X", flags, and "--"
 // to end the options. Options may come before, between or after the operands.
 
@@ -32,3 +34,5 @@ bool parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpe
 
 // The option list for --help, one option per line.
 std::string describeOptions(const std::vector<OptionSpec>& specs);
+
+}  // namespace quillet

@@ -1,8 +1,12 @@
 #include "cli/cli_common.h"
 
+#include "base/atomic_file.h"
+
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+
+namespace quillet {
 
 namespace {
 
@@ -14,13 +18,6 @@ std::string trimLineBreaks(std::string_view text) {
 const OptionSpec kHelpOption{'h', "help", nullptr, "show this help and exit"};
 
 }  // namespace
-
-// Windows renames only onto a free name: there the old file goes first.
-bool moveIntoPlace(const std::string& from, const std::string& to) {
-  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-  std::remove(to.c_str());
-  return std::rename(from.c_str(), to.c_str()) == 0;
-}
 
 bool parseCommand(const CommandHelp& help, const std::vector<std::string>& args, ParsedArgs& parsed,
                   int& exitCode) {
@@ -65,16 +62,13 @@ bool writeOutput(const std::string& path, const char* bytes, std::size_t size) {
     }
     return true;
   }
-  const std::string temp = path + ".part";
-  std::FILE* file = std::fopen(temp.c_str(), "wb");
-  if (file == nullptr) {
-    printError("cannot create '" + path + "': " + std::strerror(errno));
+  ScratchFile file(path);
+  if (file.stream() == nullptr) {
+    printError("cannot create '" + path + "': " + std::strerror(file.error()));
     return false;
   }
-  bool ok = std::fwrite(bytes, 1, size, file) == size;
-  ok = std::fclose(file) == 0 && ok;
-  if (!ok || !moveIntoPlace(temp, path)) {
-    std::remove(temp.c_str());
+  const bool written = std::fwrite(bytes, 1, size, file.stream()) == size;
+  if (!written || !file.commit()) {
     printError("cannot write '" + path + "'");
     return false;
   }
@@ -94,3 +88,5 @@ bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
   if (!standardInput) std::fclose(file);
   return ok;
 }
+
+}  // namespace quillet

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "cli/args.h"
-#include "format/message_sink.h"
+#include "base/message_sink.h"
+
+namespace quillet {
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
@@ -35,12 +37,11 @@ MessageSink standardErrorSink();
 void printError(const std::string& message);
 
 // Writes bytes to path, or to standard output when path is empty or "-". The file is
-// written under a temporary name beside it and renamed into place, so a failed write
-// never leaves half a file under the name. Reports failures itself.
+// written under a scratch name beside it and moved into place, so a failed write never
+// leaves half a file under the name. Reports failures itself.
 bool writeOutput(const std::string& path, const char* bytes, std::size_t size);
-
-// Renames from to to, replacing an existing file. False when it cannot.
-bool moveIntoPlace(const std::string& from, const std::string& to);
 
 // Reads a whole file (or standard input for "-"); false when it cannot be read.
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes);
+
+}  // namespace quillet

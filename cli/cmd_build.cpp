@@ -4,14 +4,18 @@
 #include <optional>
 #include <set>
 
+#include "app/conversion.h"
+#include "app/messages.h"
+#include "base/atomic_file.h"
+#include "base/paths.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "cli/doc_summary.h"
 #include "format/doc_builder.h"
-#include "format/file_paths.h"
 #include "source/line_breaks.h"
 #include "source/source_kind.h"
-#include "source/source_loading.h"
+
+namespace quillet {
 
 namespace {
 
@@ -122,47 +126,47 @@ std::vector<BuildJob> planJobs(const ParsedArgs& parsed, std::optional<int> type
   return jobs;
 }
 
-bool loadJobSource(WorkText& text, const BuildJob& job, bool strip, bool publicFormat,
-                   const MessageSink& sink) {
+LoadStatus loadJobSource(WorkText& text, const BuildJob& job, bool strip, bool publicFormat) {
   if (job.source != kStandardInput) {
-    return loadSource(text, job.sourceType, job.source.c_str(), strip, publicFormat, sink);
+    return loadBook(text, BookSource{job.sourceType, job.source, strip, publicFormat});
   }
   std::vector<unsigned char> bytes;
-  if (!readWholeFile(kStandardInput, bytes)) {
-    printError("cannot read standard input");
-    return false;
-  }
-  if (!loadTextBytes(text, reinterpret_cast<const char*>(bytes.data()), bytes.size(), sink))
-    return false;
-  if (strip) stripSingleLineBreaks(text, false);
-  return true;
+  if (!readWholeFile(kStandardInput, bytes)) return LoadStatus::kSourceMissing;
+  const LoadStatus loaded =
+      loadTextBytes(text, reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (loaded == LoadStatus::kLoaded && strip) stripSingleLineBreaks(text, false);
+  return loaded;
 }
 
-// The application's build step: the text without CRs goes to a temporary build file,
-// which the builder reads; the build file goes whatever happens.
+// The application's conversion, into a scratch file beside the output that is moved into
+// place only when the book is complete.
 bool buildJob(const BuildJob& job, bool strip, bool publicFormat, bool quiet) {
   const MessageSink sink = standardErrorSink();
   WorkText text;
-  if (!loadJobSource(text, job, strip, publicFormat, sink)) return false;
-  removeCarriageReturns(text);
-  const std::optional<std::string> buildFile = writeBuildFile(text, sink);
-  if (!buildFile) return false;
-
+  const LoadStatus loaded = loadJobSource(text, job, strip, publicFormat);
+  if (loaded != LoadStatus::kLoaded) {
+    if (job.source == kStandardInput && loaded == LoadStatus::kSourceMissing) {
+      printError("cannot read standard input");
+    } else if (const auto message = loadFailureMessage(loaded)) {
+      tell(sink, *message);
+    }
+    return false;
+  }
   char palmName[40] = {};  // the width of the name field the application keeps
   std::strncpy(palmName, job.name.c_str(), kPdbNameSize);
-  // Built under a scratch name and moved into place, so a failed build never destroys an
-  // earlier database.
-  const std::string scratch = job.output + ".part";
-  const int result = buildDoc(buildFile->c_str(), scratch.c_str(), palmName, publicFormat);
-  std::remove(buildFile->c_str());
-  if (result != kBuildOk) {
-    std::remove(scratch.c_str());
-    sink(kDocCreationErrorCaption, kCannotWriteTemporary);
+  ScratchFile scratch(job.output);
+  if (scratch.stream() == nullptr) {
+    tell(sink, messages::kCannotWriteTemporary);
+    return false;
+  }
+  scratch.closeStream();  // the builder writes it by its path
+  std::string output = scratch.path();
+  if (makeBook(text, output, palmName, publicFormat) != MakeStatus::kMade) {
+    tell(sink, messages::kCannotWriteTemporary);
     if (text.length == 0) printError("'" + job.source + "' gives an empty text");
     return false;
   }
-  if (!moveIntoPlace(scratch, job.output)) {
-    std::remove(scratch.c_str());
+  if (!scratch.commit()) {
     printError("cannot write '" + job.output + "'");
     return false;
   }
@@ -204,3 +208,5 @@ int runBuildCommand(const std::vector<std::string>& args) {
   }
   return allBuilt ? kExitOk : kExitFailure;
 }
+
+}  // namespace quillet

@@ -2,9 +2,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/atomic_file.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "source/html_converter.h"
+
+namespace quillet {
 
 namespace {
 
@@ -40,16 +43,12 @@ bool convertInto(std::FILE* file, const std::vector<unsigned char>& html, bool p
 // leaves half a text under OUT.
 bool convertToFile(const std::string& path, const std::vector<unsigned char>& html,
                    bool publicFormat, bool useTitle) {
-  const std::string scratch = path + ".part";
-  std::FILE* file = std::fopen(scratch.c_str(), "wb");
-  if (file == nullptr) {
-    printError("cannot create '" + path + "': " + std::strerror(errno));
+  ScratchFile file(path);
+  if (file.stream() == nullptr) {
+    printError("cannot create '" + path + "': " + std::strerror(file.error()));
     return false;
   }
-  bool ok = convertInto(file, html, publicFormat, useTitle);
-  ok = std::fclose(file) == 0 && ok;
-  if (!ok || !moveIntoPlace(scratch, path)) {
-    std::remove(scratch.c_str());
+  if (!convertInto(file.stream(), html, publicFormat, useTitle) || !file.commit()) {
     printError("cannot write '" + path + "'");
     return false;
   }
@@ -86,3 +85,5 @@ int runHtmlCommand(const std::vector<std::string>& args) {
   }
   return convertToFile(output, html, publicFormat, useTitle) ? kExitOk : kExitFailure;
 }
+
+}  // namespace quillet

@@ -1,8 +1,11 @@
 #include <cstring>
 
+#include "app/messages.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "format/doc_importer.h"
+
+namespace quillet {
 
 namespace {
 
@@ -24,8 +27,13 @@ int runImportCommand(const std::vector<std::string>& args) {
   if (!parseCommand(kHelp, args, parsed, exitCode)) return exitCode;
   if (parsed.operands.size() != 1) return usageError(kHelp, "expected one DOC.pdb file");
 
-  const ImportedDoc doc = importDoc(parsed.operands[0].c_str(), standardErrorSink());
-  if (!doc.text) return kExitFailure;
+  const ImportedDoc doc = importDoc(parsed.operands[0].c_str());
+  if (doc.status != ImportStatus::kImported) {
+    tell(standardErrorSink(), importFailureMessage(doc.status));
+    return kExitFailure;
+  }
   const std::size_t length = std::strlen(doc.text.get());
   return writeOutput(parsed.value("output"), doc.text.get(), length) ? kExitOk : kExitFailure;
 }
+
+}  // namespace quillet

@@ -9,6 +9,8 @@
 #include "format/doc_builder.h"
 #include "format/pdb_writer.h"
 
+namespace quillet {
+
 namespace {
 
 const CommandHelp kHelp{
@@ -167,3 +169,5 @@ int runInfoCommand(const std::vector<std::string>& args) {
   }
   return kExitOk;
 }
+
+}  // namespace quillet

@@ -5,14 +5,18 @@
 #include <string>
 #include <vector>
 
-#include "app/app_options.h"
 #include "app/flow_state.h"
+#include "app/messages.h"
+#include "base/file_handle.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "cli/palm_users.h"
 #include "hotsync/install_run.h"
 #include "hotsync/install_target.h"
 #include "hotsync/user_scan.h"
+#include "settings/app_options.h"
+
+namespace quillet {
 
 namespace {
 
@@ -41,8 +45,9 @@ const CommandHelp kHelp{
         {'u', "user", "NAME", "a HotSync user to install for (repeat for more users)"},
     }};
 
-// Fills the run's slots from the command line; a usage error leaves reason set.
-bool fillFlowState(const ParsedArgs& parsed, FlowState& flow, std::string& reason) {
+// The run's request from the command line; a usage error leaves reason set. The limits
+// are those of the application's slots.
+bool makeRequest(const ParsedArgs& parsed, InstallRequest& request, std::string& reason) {
   const std::vector<std::string>& documents = parsed.operands;
   const std::vector<std::string>& names = parsed.all("user");
   if (documents.empty())
@@ -53,43 +58,38 @@ bool fillFlowState(const ParsedArgs& parsed, FlowState& flow, std::string& reaso
     reason = "at most 9 DOCs at a time";
   else if (names.size() > kCommandLineUsersMax)
     reason = "at most 25 names at a time";
-  if (!reason.empty()) return false;
   for (const std::string& document : documents) {
-    if (!addInstallFile(flow, document)) {
+    if (reason.empty() && document.size() >= kInstallPathSlot) {
       reason = "DOC path longer than 259 characters: " + document;
-      return false;
     }
   }
   for (const std::string& name : names) {
-    if (!addCommandLineUser(flow, name)) {
+    if (reason.empty() && name.size() >= kUserNameSlot) {
       reason = "user name longer than 99 characters: " + name;
-      return false;
     }
   }
-  return true;
+  request.files = documents;
+  request.userNames = names;
+  return reason.empty();
 }
 
-// Every DOC must be readable before anything is installed, names as the run will trim
+// Every DOC must be readable before anything is installed, named as the run will trim
 // them.
-bool documentsReadable(FlowState flow) {
-  for (int i = 0; i < flow.installFileCount; ++i) {
-    char* path = flow.installFiles[i];
-    trimInstallPath(path, kInstallPathSlot);
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-      printError("cannot read '" + std::string(path) + "': " + std::strerror(errno));
+bool documentsReadable(const InstallRequest& request) {
+  for (const std::string& document : request.files) {
+    const std::string path = trimmedInstallPath(document);
+    if (!openFile(path.c_str(), "rb")) {
+      printError("cannot read '" + path + "': " + std::strerror(errno));
       return false;
     }
-    std::fclose(file);
   }
   return true;
 }
 
-void warnOfUnknownNames(const FlowState& flow, const PalmUserList& users) {
-  for (int i = 0; i < flow.commandLineUserCount; ++i) {
-    const std::string_view name = fieldText(flow.commandLineUsers[i]);
+void warnOfUnknownNames(const InstallRequest& request, const PalmUserList& users) {
+  for (const std::string& name : request.userNames) {
     if (findUserIgnoringCase(users, name) < 0) {
-      printError("no HotSync user named '" + std::string(name) + "'");
+      printError("no HotSync user named '" + name + "'");
     }
   }
 }
@@ -115,28 +115,31 @@ int runInstallCommand(const std::vector<std::string>& args) {
   ParsedArgs parsed;
   int exitCode = kExitOk;
   if (!parseCommand(kHelp, args, parsed, exitCode)) return exitCode;
-  FlowState flow;
+  InstallRequest request;  // no temporary document: the DOCs are the user's own and stay
   std::string reason;
-  if (!fillFlowState(parsed, flow, reason)) return usageError(kHelp, reason);
+  if (!makeRequest(parsed, request, reason)) return usageError(kHelp, reason);
 
-  if (!registryUsable() || !documentsReadable(flow)) return kExitFailure;
+  if (!registryUsable() || !documentsReadable(request)) return kExitFailure;
 
   // The application's scan creates missing install folders; a copy into one would fail.
   PalmUserList users;
   if (!scanPalmUsersForCommand(users, /*createInstallFolders=*/true)) return kExitFailure;
-  const MessageSink messages = standardErrorSink();
-  if (users.userCount == 0) messages(kInstallErrorCaption, kNoPalmUsersText);
-  warnOfUnknownNames(flow, users);
+  const MessageSink sink = standardErrorSink();
+  if (users.userCount == 0) tell(sink, messages::kNoPalmUsers);
+  warnOfUnknownNames(request, users);
 
-  bool copiesFailed = false;
-  InstallOptions install;
-  install.showStatus = [](const char* text) { std::cout << text << '\n' << std::flush; };
-  install.copyFailed = [&copiesFailed](const FailedCopy& copy) {
-    copiesFailed = true;
-    printError(describeFailure(copy));
+  InstallDisplay display;
+  display.showStatus = [](const char* text) { std::cout << text << '\n' << std::flush; };
+  display.copyFailed = [](const FailedCopy& copy) { printError(describeFailure(copy)); };
+  // As in the application, the user installed to last is the one its user selection
+  // offers first.
+  display.userMatched = [&users](int user) {
+    AppOptions stored;
+    rememberHotsyncUser(stored, fieldText(users.entries[user].userName));
   };
-  // Not saving to a file, and no temporary document: the DOCs are the user's own and stay.
-  AppOptions options;
-  const int matched = runInstall(users, flow, options, install, messages);
-  return matched > 0 && !copiesFailed ? kExitOk : kExitFailure;
+  const InstallReport report = runInstall(users, request, display);
+  if (report.matchedNames == 0) tell(sink, messages::kNoValidUsers);
+  return report.matchedNames > 0 && report.failedCopies.empty() ? kExitOk : kExitFailure;
 }
+
+}  // namespace quillet

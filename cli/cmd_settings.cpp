@@ -3,10 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "app/app_options.h"
+#include "settings/app_options.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "platform/registry.h"
+
+namespace quillet {
 
 namespace {
 
@@ -94,3 +96,5 @@ int runSettingsCommand(const std::vector<std::string>& args) {
   }
   return kExitOk;
 }
+
+}  // namespace quillet

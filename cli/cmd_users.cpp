@@ -7,6 +7,8 @@
 #include "cli/commands.h"
 #include "cli/palm_users.h"
 
+namespace quillet {
+
 namespace {
 
 const CommandHelp kHelp{
@@ -77,3 +79,5 @@ int runUsersCommand(const std::vector<std::string>& args) {
   std::cout.flush();
   return kExitOk;
 }
+
+}  // namespace quillet

@@ -8,6 +8,8 @@
 #include "format/doc_builder.h"
 #include "format/pdb_writer.h"
 
+namespace quillet {
+
 bool summarizeDoc(const std::string& path, DocSummary& summary) {
   std::vector<unsigned char> bytes;
   if (!readWholeFile(path, bytes) || bytes.size() < kPdbHeaderSize + kPdbRecordEntrySize) {
@@ -32,3 +34,5 @@ std::string describeDocSummary(const DocSummary& s) {
                 static_cast<unsigned long long>(s.fileSize), percent);
   return line;
 }
+
+}  // namespace quillet

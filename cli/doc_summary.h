@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace quillet {
+
 // The figures a user wants after a build: text stored, records, file size.
 struct DocSummary {
   std::uint32_t textLength = 0;
@@ -15,3 +17,5 @@ bool summarizeDoc(const std::string& path, DocSummary& summary);
 
 // "12 records, 45678 bytes of text in 23456 bytes (51.4%)"
 std::string describeDocSummary(const DocSummary& summary);
+
+}  // namespace quillet

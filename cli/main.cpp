@@ -13,6 +13,7 @@
 #define QUILLET_VERSION "unknown"
 #endif
 
+namespace quillet {
 namespace {
 
 struct Command {
@@ -45,8 +46,10 @@ void printOverview(std::ostream& out) {
 }
 
 }  // namespace
+}  // namespace quillet
 
 int main(int argc, char** argv) {
+  using namespace quillet;
   setCommandLineArguments(argc, argv);
   useBinaryStandardStreams();
   if (argc < 2) {

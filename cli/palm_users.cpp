@@ -2,9 +2,12 @@
 
 #include <string>
 
+#include "app/messages.h"
 #include "cli/cli_common.h"
 #include "hotsync/user_scan.h"
 #include "platform/registry.h"
+
+namespace quillet {
 
 bool registryUsable() {
   const std::string problem = registryProblem();
@@ -20,5 +23,9 @@ bool scanPalmUsersForCommand(PalmUserList& users, bool createInstallFolders) {
     printError("user folder '" + std::string(folderName) +
                "' left out: its install or backup path would be longer than 99 characters");
   };
-  return scanPalmUsers(users, options, standardErrorSink()) == 0;
+  if (scanPalmUsers(users, options) == PalmScan::kScanned) return true;
+  tell(standardErrorSink(), messages::kPalmFolderMissing);
+  return false;
 }
+
+}  // namespace quillet

@@ -2,6 +2,8 @@
 
 #include "hotsync/palm_user_list.h"
 
+namespace quillet {
+
 // Whether the registry (on POSIX the registry file) can be read; when not, the reason is
 // told on standard error.
 bool registryUsable();
@@ -10,3 +12,5 @@ bool registryUsable();
 // word on standard error for every user folder left out. False (the reason told) when
 // there is no Palm folder to scan.
 bool scanPalmUsersForCommand(PalmUserList& users, bool createInstallFolders);
+
+}  // namespace quillet

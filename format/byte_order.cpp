@@ -1,5 +1,7 @@
 #include "format/byte_order.h"
 
+namespace quillet {
+
 void putBE16(std::FILE* file, std::uint32_t value) {
   std::putc(static_cast<unsigned char>(value >> 8), file);
   std::putc(static_cast<unsigned char>(value), file);
@@ -22,3 +24,5 @@ std::uint32_t getBE32(std::FILE* file) {
   const std::uint32_t high = getBE16(file);
   return (high << 16) | getBE16(file);
 }
+
+}  // namespace quillet

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace quillet {
+
 // Big-endian numbers, as every multi-byte number in a Palm database is stored.
 
 // Stream forms: single bytes through the buffered stream; errors are not checked here
@@ -30,3 +32,5 @@ inline std::uint32_t loadBE32(const unsigned char* at) {
   return (std::uint32_t{at[0]} << 24) | (std::uint32_t{at[1]} << 16) | (std::uint32_t{at[2]} << 8) |
          std::uint32_t{at[3]};
 }
+
+}  // namespace quillet

@@ -2,8 +2,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <string_view>
+#include <vector>
 
 #include "format/pdb_writer.h"
+
+namespace quillet {
 
 // Doc header record (record 0), 16 bytes big-endian:
 // compression, spare, textLength, recordCount, recordSize, currentPosition.
@@ -25,6 +30,79 @@ inline constexpr char kDocOwnCreator[] = "Qvlt";
 void storeDocRecord0(const DocRecord0& record, unsigned char* out16);
 DocRecord0 parseDocRecord0(const unsigned char* bytes16);
 
+// ---- In memory: a text in, a database's bytes out -------------------------------------
+
+// What one database is made with.
+struct DocOptions {
+  std::string_view name;      // the database name; at most its first 32 bytes are stored
+  bool publicFormat = false;  // creator "REAd", else "Qvlt"; the type is always "TEXt"
+  int maxRecords = kPdbMaxRecords;  // record 0 included; above kPdbMaxRecords counts as that
+};
+
+enum class DocBuildStatus {
+  kBuilt,
+  kEmptyText,        // no text record: the database holds record 0 only
+  kTooManyRecords,   // the text needs more records than allowed; those that fit are written
+  kWriteFailed,      // the sink refused a write
+};
+
+// Where a database's bytes go: appended front to back, and once rewritten where the head
+// stands, when the record sizes are known.
+class DocSink {
+ public:
+  virtual ~DocSink() = default;
+  virtual bool append(const unsigned char* bytes, std::size_t size) = 0;
+  // REQUIRES: offset + size <= the bytes appended so far.
+  virtual bool rewrite(std::size_t offset, const unsigned char* bytes, std::size_t size) = 0;
+};
+
+// A database held in memory.
+class MemoryDocSink final : public DocSink {
+ public:
+  explicit MemoryDocSink(std::vector<unsigned char>& bytes) : bytes_(bytes) {}
+  bool append(const unsigned char* bytes, std::size_t size) override;
+  bool rewrite(std::size_t offset, const unsigned char* bytes, std::size_t size) override;
+
+ private:
+  std::vector<unsigned char>& bytes_;
+};
+
+// A database written into an open binary file from its current position (which becomes
+// the database's offset 0); the file must allow seeking back there. Writes go through a
+// block of its own, so records of a few hundred bytes do not each cost a call.
+class FileDocSink final : public DocSink {
+ public:
+  explicit FileDocSink(std::FILE* file);
+  ~FileDocSink() override;
+  bool append(const unsigned char* bytes, std::size_t size) override;
+  bool rewrite(std::size_t offset, const unsigned char* bytes, std::size_t size) override;
+  // Hands every byte to the file. False once any write has failed.
+  bool flush();
+
+ private:
+  std::FILE* file_;
+  long start_;
+  std::vector<unsigned char> block_;
+  bool failed_ = false;
+};
+
+// Writes the Doc database of `text` to `sink`: the header, record 0, and the text cut into
+// records of 4096 bytes, each compressed on its own. The text is stored byte for byte (see
+// toStoredText for what a text file or a working text stores). Whatever the status, the
+// sink holds a whole database whose record 0 gives the figures of the records it holds.
+[[nodiscard]] DocBuildStatus writeDoc(std::string_view text, const DocOptions& options,
+                                      DocSink& sink);
+
+// writeDoc into `database` (replacing what it held).
+[[nodiscard]] DocBuildStatus buildDocBytes(std::string_view text, const DocOptions& options,
+                                           std::vector<unsigned char>& database);
+
+// What a Doc stores of a text that reaches the builder through a build file: the text up to
+// its first byte 0x1A, without its NUL bytes. Works in place; returns the new length.
+std::size_t toStoredText(char* text, std::size_t length);
+
+// ---- From a text file to a database file ----------------------------------------------
+
 // Result codes of buildDoc.
 inline constexpr int kBuildOk = 0;
 inline constexpr int kBuildFailed = -1;          // cannot create; empty text; a record not added
@@ -38,10 +116,8 @@ inline constexpr int kBuildNoText = -3;          // the text file cannot be open
 // publicFormat selects creator "REAd", else "Qvlt"; the type is "TEXt".
 // Whatever the result, the database written so far stays at outputPath: the 80-byte empty
 // one after kBuildNoText and kBuildNoHeaderRecord; after a refused text record, the
-// records before it with record 0 giving their figures.
-// Time grows with the text's length: the database is written once, front to back, and
-// the text read twice (held in memory instead when it cannot be read twice, as from a
-// pipe). A write that fails (a full disk) makes the result kBuildFailed.
+// records before it with record 0 giving their figures. A write that fails (a full disk)
+// makes the result kBuildFailed.
 int buildDoc(const char* textPath, const char* outputPath, char* palmName, bool publicFormat);
 
 // buildDoc with a smaller record ceiling: a database never holds more than maxRecords
@@ -49,3 +125,5 @@ int buildDoc(const char* textPath, const char* outputPath, char* palmName, bool 
 // A ceiling above kPdbMaxRecords counts as kPdbMaxRecords.
 int buildDocLimited(const char* textPath, const char* outputPath, char* palmName, bool publicFormat,
                     int maxRecords);
+
+}  // namespace quillet

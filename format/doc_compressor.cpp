@@ -5,6 +5,8 @@
 #include <cstring>
 #include <iterator>
 
+namespace quillet {
+
 namespace {
 
 constexpr unsigned char kSpace = 0x20;
@@ -251,3 +253,5 @@ std::size_t compressRecord(unsigned char* output, const unsigned char* input, st
   if (!escaped) return out;
   return groupEscapes(output, out);
 }
+
+}  // namespace quillet

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace quillet {
+
 // PalmDOC compression of one Doc text record (at most 4096 bytes). Every call stands
 // alone: back-references stay inside the record. The choice among the codings the scheme
 // allows is fixed (earliest match wins, greedy growth to 10 bytes, space pairing, escape
@@ -87,3 +89,5 @@ inline int findEarliestMatch(RecordMatchIndex& index, int windowStart, int patte
 // Codes one literal byte, pairing a held space with a following 0x40..0x7F character.
 // Writes 0 to 3 bytes at output and returns how many.
 std::size_t emitLiteral(unsigned char* output, unsigned char ch, bool& spacePending);
+
+}  // namespace quillet

@@ -3,57 +3,66 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
+#include "base/file_handle.h"
 #include "format/byte_order.h"
 #include "format/doc_builder.h"
 #include "format/doc_compressor.h"
 #include "format/pdb_writer.h"
 
+namespace quillet {
+
 namespace {
 
 constexpr std::size_t kReadBlock = 64 * 1024;
+constexpr std::size_t kTypeOffset = 60;
+constexpr std::size_t kRecordCountOffset = 76;
+constexpr std::size_t kFirstEntryOffset = 78;  // record 0's entry; record 1's begins at 86
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
+// Bounds-checked reads from the database's bytes.
+class DatabaseBytes {
+ public:
+  explicit DatabaseBytes(std::span<const unsigned char> bytes) : bytes_(bytes) {}
+  std::size_t size() const { return bytes_.size(); }
+  bool holds(std::size_t offset, std::size_t size) const {
+    return offset <= bytes_.size() && size <= bytes_.size() - offset;
+  }
+  const unsigned char* at(std::size_t offset) const { return bytes_.data() + offset; }
+  bool be16(std::size_t offset, std::uint16_t& value) const {
+    if (!holds(offset, 2)) return false;
+    value = loadBE16(at(offset));
+    return true;
+  }
+  bool be32(std::size_t offset, std::uint32_t& value) const {
+    if (!holds(offset, 4)) return false;
+    value = loadBE32(at(offset));
+    return true;
+  }
+
+ private:
+  std::span<const unsigned char> bytes_;
 };
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-// Reads size bytes at offset; false when the file holds fewer.
-bool readAt(std::FILE* file, long offset, unsigned char* into, std::size_t size) {
-  return std::fseek(file, offset, SEEK_SET) == 0 && std::fread(into, 1, size, file) == size;
-}
-
-bool readBE32At(std::FILE* file, long offset, std::uint32_t& value) {
-  unsigned char bytes[4];
-  if (!readAt(file, offset, bytes, 4)) return false;
-  value = loadBE32(bytes);
-  return true;
-}
-
-long fileSize(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return 0;
-  const long size = std::ftell(file);
-  return size < 0 ? 0 : size;
-}
 
 // Where the text lies: from record 1's data to the record after the last text record,
 // or to the end of the file. Offsets past the end of the file are pulled back to it.
 struct TextStretch {
-  long start = 0;
-  long end = 0;
+  std::size_t start = 0;
+  std::size_t end = 0;
 };
 
-TextStretch locateText(std::FILE* file, unsigned recordsInDb, unsigned textRecords) {
-  const long size = fileSize(file);
+TextStretch locateText(const DatabaseBytes& db, unsigned recordsInDb, unsigned textRecords) {
   TextStretch stretch;
   std::uint32_t offset = 0;
-  if (recordsInDb < 2 || !readBE32At(file, 86, offset)) return stretch;  // no text record
-  stretch.start = std::min<long>(static_cast<long>(offset), size);
-  stretch.end = size;
+  if (recordsInDb < 2 || !db.be32(kFirstEntryOffset + kPdbRecordEntrySize, offset)) {
+    return stretch;  // no text record
+  }
+  stretch.start = std::min<std::size_t>(offset, db.size());
+  stretch.end = db.size();
   if (textRecords + 1 < recordsInDb &&
-      readBE32At(file, static_cast<long>(86 + kPdbRecordEntrySize * textRecords), offset)) {
-    stretch.end = std::min<long>(static_cast<long>(offset), size);
+      db.be32(kFirstEntryOffset + kPdbRecordEntrySize * (textRecords + 1), offset)) {
+    stretch.end = std::min<std::size_t>(offset, db.size());
   }
   if (stretch.end < stretch.start) stretch.end = stretch.start;
   return stretch;
@@ -63,29 +72,10 @@ bool storedUncompressed(std::uint16_t compression) {
   return compression == 1 || (compression & 0xFF) == 0;
 }
 
-// Copies or decodes the stretch into text; returns the number of text bytes.
-std::size_t readText(std::FILE* file, TextStretch stretch, bool decode, unsigned char* text,
-                     std::size_t capacity) {
-  if (std::fseek(file, stretch.start, SEEK_SET) != 0) return 0;
-  PalmDocDecoder decoder(text, capacity);
-  std::size_t copied = 0;
-  std::vector<unsigned char> block(kReadBlock);
-  long left = stretch.end - stretch.start;
-  while (left > 0) {
-    const auto want = static_cast<std::size_t>(std::min<long>(left, kReadBlock));
-    const std::size_t got = std::fread(block.data(), 1, want, file);
-    if (got == 0) break;
-    left -= static_cast<long>(got);
-    if (decode) {
-      if (!decoder.feed(block.data(), got)) break;
-    } else {
-      const std::size_t take = std::min(got, capacity - copied);
-      std::memcpy(text + copied, block.data(), take);
-      copied += take;
-      if (copied == capacity) break;
-    }
-  }
-  return decode ? decoder.length() : copied;
+ImportedDoc refused(ImportStatus status) {
+  ImportedDoc doc;
+  doc.status = status;
+  return doc;
 }
 
 }  // namespace
@@ -149,40 +139,61 @@ std::size_t decodePalmDoc(const unsigned char* in, std::size_t inSize, unsigned 
   return decoder.length();
 }
 
-ImportedDoc importDoc(const char* path, const MessageSink& sink) {
-  FileHandle file(std::fopen(path, "rb"));
-  if (!file) {
-    sink(kImportErrorCaption, kImportCannotOpen);
-    return {};
-  }
-  unsigned char type[4];
-  if (!readAt(file.get(), 60, type, 4) || std::memcmp(type, kDocType, 4) != 0) {
-    sink(kImportErrorCaption, kImportNotDoc);
-    return {};
+ImportedDoc importDocBytes(std::span<const unsigned char> database) {
+  const DatabaseBytes db(database);
+  if (!db.holds(kTypeOffset, 4) || std::memcmp(db.at(kTypeOffset), kDocType, 4) != 0) {
+    return refused(ImportStatus::kNotDoc);
   }
   // A database without record 0, or whose record 0 lies outside the file, is no Doc.
-  unsigned char countBytes[2];
+  std::uint16_t recordsInDb = 0;
   std::uint32_t record0At = 0;
-  unsigned char record0[kDocRecord0Size];
-  if (!readAt(file.get(), 76, countBytes, 2) || loadBE16(countBytes) == 0 ||
-      !readBE32At(file.get(), 78, record0At) || record0At > 0x7FFFFFFFu ||
-      !readAt(file.get(), static_cast<long>(record0At), record0, sizeof record0)) {
-    sink(kImportErrorCaption, kImportNotDoc);
-    return {};
+  if (!db.be16(kRecordCountOffset, recordsInDb) || recordsInDb == 0 ||
+      !db.be32(kFirstEntryOffset, record0At) || !db.holds(record0At, kDocRecord0Size)) {
+    return refused(ImportStatus::kNotDoc);
   }
-  const unsigned recordsInDb = loadBE16(countBytes);
-  const DocRecord0 header = parseDocRecord0(record0);
-  const TextStretch stretch = locateText(file.get(), recordsInDb, header.recordCount);
+  const DocRecord0 header = parseDocRecord0(db.at(record0At));
+  const TextStretch stretch = locateText(db, recordsInDb, header.recordCount);
 
   const std::size_t capacity = std::size_t{header.recordCount} * kDocRecordSize;
   HeapText text(static_cast<char*>(std::malloc(capacity + 1)));
-  if (!text) {
-    sink(kImportErrorCaption, kImportNoMemory);
-    return {};
+  if (!text) return refused(ImportStatus::kNoMemory);
+  auto* out = reinterpret_cast<unsigned char*>(text.get());
+  const unsigned char* in = db.at(stretch.start);
+  const std::size_t inSize = stretch.end - stretch.start;
+  std::size_t length = 0;
+  if (storedUncompressed(header.compression)) {
+    length = std::min(inSize, capacity);
+    if (length > 0) std::memcpy(out, in, length);
+  } else {
+    length = decodePalmDoc(in, inSize, out, capacity);
   }
-  auto* bytes = reinterpret_cast<unsigned char*>(text.get());
-  const std::size_t length =
-      readText(file.get(), stretch, !storedUncompressed(header.compression), bytes, capacity);
-  bytes[length] = 0;
-  return ImportedDoc{std::move(text), length};
+  out[length] = 0;
+  ImportedDoc doc;
+  doc.text = std::move(text);
+  doc.length = length;
+  return doc;
 }
+
+ImportedDoc importDoc(const char* path) {
+  FileHandle file = openFile(path, "rb");
+  if (!file) return refused(ImportStatus::kCannotOpen);
+  // The type first: a file that is no Doc (a film given by mistake) is not read whole.
+  unsigned char head[kTypeOffset + 4];
+  if (std::fread(head, 1, sizeof head, file.get()) != sizeof head ||
+      std::memcmp(head + kTypeOffset, kDocType, 4) != 0) {
+    return refused(ImportStatus::kNotDoc);
+  }
+  std::vector<unsigned char> bytes(head, head + sizeof head);
+  try {
+    unsigned char block[kReadBlock];
+    std::size_t got;
+    while ((got = std::fread(block, 1, sizeof block, file.get())) > 0) {
+      bytes.insert(bytes.end(), block, block + got);
+    }
+  } catch (const std::bad_alloc&) {
+    return refused(ImportStatus::kNoMemory);
+  }
+  return importDocBytes(bytes);
+}
+
+}  // namespace quillet

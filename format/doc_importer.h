@@ -3,35 +3,35 @@
 #include <cstddef>
 #include <cstdlib>
 #include <memory>
+#include <span>
 
-#include "format/message_sink.h"
+#include "base/heap_text.h"
 
-// Heap text from malloc, so that its owner may grow it with realloc.
-struct FreeDeleter {
-  void operator()(char* p) const noexcept { std::free(p); }
+namespace quillet {
+
+enum class ImportStatus {
+  kImported,
+  kCannotOpen,  // the file cannot be opened for reading
+  kNotDoc,      // not of type "TEXt", or without a record 0 inside the file
+  kNoMemory,    // the text buffer cannot be had
 };
-using HeapText = std::unique_ptr<char, FreeDeleter>;
-
-inline constexpr char kImportErrorCaption[] = "File Import Error";
-inline constexpr char kImportCannotOpen[] = "Cannot open specified file\n";
-inline constexpr char kImportNotDoc[] =
-    "The selected file is not a valid Palm Doc file.\n"
-    "If a Palm document or e-book, it may be in incompatible proprietary format.";
-inline constexpr char kImportNoMemory[] = "Cannot allocate working memory\n";
 
 struct ImportedDoc {
-  HeapText text;           // recordCount * 4096 + 1 bytes, NUL-terminated
+  ImportStatus status = ImportStatus::kImported;
+  HeapText text;           // recordCount * 4096 + 1 bytes, NUL-terminated; empty on failure
   std::size_t length = 0;  // bytes decoded; a NUL among them (stored uncompressed) ends the text
                            // for callers that take it up to its first NUL
 };
 
-// Reads the Doc database at path back into text. Any database of type "TEXt" is taken,
-// whatever its creator. On failure the sink has been told (caption "File Import Error")
-// and text is empty.
+// Reads a Doc database held in memory back into text. Any database of type "TEXt" is
+// taken, whatever its creator.
 //
-// Safe on any file: nothing is read or written outside the buffers, and a malformed
+// Safe on any bytes: nothing is read or written outside the buffers, and a malformed
 // database yields at most recordCount * 4096 bytes of text.
-ImportedDoc importDoc(const char* path, const MessageSink& sink);
+[[nodiscard]] ImportedDoc importDocBytes(std::span<const unsigned char> database);
+
+// importDocBytes on the file at path.
+[[nodiscard]] ImportedDoc importDoc(const char* path);
 
 // PalmDOC decoding into a fixed buffer, fed in pieces of any size. The run counter and
 // the text carry over from one piece to the next, as they do across records.
@@ -61,3 +61,5 @@ class PalmDocDecoder {
 // Decodes a whole stretch at once; returns the number of text bytes written to out.
 std::size_t decodePalmDoc(const unsigned char* in, std::size_t inSize, unsigned char* out,
                           std::size_t capacity);
+
+}  // namespace quillet

@@ -5,27 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "base/file_handle.h"
+#include "base/paths.h"
 #include "format/byte_order.h"
-#include "format/file_paths.h"
+
+namespace quillet {
 
 namespace {
 
 constexpr std::size_t kCopyBlock = 64 * 1024;
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-bool seekTo(std::FILE* file, long offset) { return std::fseek(file, offset, SEEK_SET) == 0; }
-
-// Size of an open file, leaving it positioned at its start; -1 when it cannot be told.
-long measure(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-  const long size = std::ftell(file);
-  if (!seekTo(file, 0)) return -1;
-  return size;
-}
 
 // Copies the rest of from into to, in blocks. False when a read or write failed.
 bool copyRest(std::FILE* from, std::FILE* to) {
@@ -46,8 +34,8 @@ std::FILE* restore(const std::string& tempPath, const char* path) {
 
 }  // namespace
 
-std::array<unsigned char, kPdbTemplateSize> pdbHeaderTemplate() {
-  std::array<unsigned char, kPdbTemplateSize> t{};
+PdbHeaderTemplate pdbHeaderTemplate() {
+  PdbHeaderTemplate t{};
   std::memset(t.data(), 0xFF, 24);  // name fill; bytes 24 to 31 stay 0x00
   storeBE16(&t[32], kPdbBackupAttribute);
   storeBE32(&t[36], kPdbFixedDate);
@@ -80,8 +68,8 @@ PdbRecordEntry parsePdbRecordEntry(const unsigned char* b) {
   return PdbRecordEntry{loadBE32(b), b[4], loadBE32(b + 4) & 0x00FFFFFFu};
 }
 
-int createPdb(const char* path, const char* name, const char* creator, const char* type) {
-  auto header = pdbHeaderTemplate();
+PdbHeaderTemplate pdbHeaderBytes(const char* name, const char* creator, const char* type) {
+  PdbHeaderTemplate header = pdbHeaderTemplate();
   // The name goes in with its terminator; behind it the template's fill stays. A name of
   // exactly 32 characters puts its NUL on the first attribute byte, which is 0 anyway.
   const std::size_t nameLength = strnlen(name, kPdbNameSize);
@@ -89,6 +77,11 @@ int createPdb(const char* path, const char* name, const char* creator, const cha
   if (nameLength < kPdbNameSize) header[nameLength] = 0;
   std::memcpy(&header[60], type, 4);
   std::memcpy(&header[64], creator, 4);
+  return header;
+}
+
+int createPdb(const char* path, const char* name, const char* creator, const char* type) {
+  const PdbHeaderTemplate header = pdbHeaderBytes(name, creator, type);
 
   std::FILE* file = std::fopen(path, "wb");
   if (file == nullptr) return -1;
@@ -112,7 +105,7 @@ std::FILE* appendPdbRecord(const char* path, int maxRecords) {
 
   FileHandle old(std::fopen(tempPath.c_str(), "rb"));
   if (!old) return restore(tempPath, path);
-  const long size = measure(old.get());
+  const long size = measureFile(old.get());
 
   unsigned char head[kPdbHeaderSize];
   if (size < static_cast<long>(kPdbEmptySize) ||
@@ -157,3 +150,5 @@ std::FILE* appendPdbRecord(const char* path, int maxRecords) {
   std::remove(tempPath.c_str());
   return rewritten;
 }
+
+}  // namespace quillet

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace quillet {
+
 // Palm database (.pdb) container: a 78-byte header, a list of 8-byte record entries, a
 // 2-byte gap, then the records' bytes one after another. Layout: docs/pdb_format.md.
 
@@ -23,6 +25,8 @@ inline constexpr int kPdbMaxRecords = 32767;
 
 // The appender's scratch file. It is made in the database's own folder.
 inline constexpr char kPdbAppendTempName[] = "$$TEMP$$";
+
+using PdbHeaderTemplate = std::array<unsigned char, kPdbTemplateSize>;
 
 struct PdbHeader {
   char name[kPdbNameSize];  // NUL-terminated unless all 32 bytes are used
@@ -49,7 +53,12 @@ struct PdbRecordEntry {
 
 // The fixed 76 bytes every new database starts from: name field 0xFF x 24 then 0x00 x 8,
 // backup attribute, the fixed dates, modification number 1; type and creator zero.
-std::array<unsigned char, kPdbTemplateSize> pdbHeaderTemplate();
+PdbHeaderTemplate pdbHeaderTemplate();
+
+// The template with a database's name (at most 32 characters, its NUL behind it when it is
+// shorter; the template's fill stays behind the NUL), type and creator (four characters
+// each).
+PdbHeaderTemplate pdbHeaderBytes(const char* name, const char* creator, const char* type);
 
 PdbHeader parsePdbHeader(const unsigned char* bytes);            // reads kPdbHeaderSize bytes
 PdbRecordEntry parsePdbRecordEntry(const unsigned char* bytes);  // reads 8 bytes
@@ -68,3 +77,5 @@ int createPdb(const char* path, const char* name, const char* creator, const cha
 // or rewritten, when it is too short to hold its own record list, or when it already holds
 // maxRecords records.
 std::FILE* appendPdbRecord(const char* path, int maxRecords = kPdbMaxRecords);
+
+}  // namespace quillet

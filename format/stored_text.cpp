@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace quillet {
+
 namespace {
 
 constexpr unsigned char kNul = 0x00;
@@ -62,3 +64,18 @@ std::size_t StoredTextReader::read(unsigned char* out, std::size_t limit) {
   }
   return delivered;
 }
+
+std::string readStoredText(std::FILE* file, std::size_t limit) {
+  StoredTextReader reader(file);
+  std::string text;
+  for (;;) {
+    const std::size_t before = text.size();
+    const std::size_t want = std::min(limit - before, StoredTextReader::kDefaultBlockSize);
+    text.resize(before + want);
+    const std::size_t got = reader.read(reinterpret_cast<unsigned char*>(text.data() + before), want);
+    text.resize(before + got);
+    if (got < want || text.size() == limit) return text;
+  }
+}
+
+}  // namespace quillet

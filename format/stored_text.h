@@ -2,7 +2,10 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 #include <vector>
+
+namespace quillet {
 
 // The text a Doc stores for a text file: the file read by the text-mode rules (CR LF is
 // delivered as LF, a CR not followed by LF as it is, a byte 0x1A ends the text), with
@@ -28,3 +31,9 @@ class StoredTextReader {
   std::size_t end_ = 0;  // bytes in block_
   bool ended_ = false;
 };
+
+// The stored text of a whole file (opened in binary mode, read from where it stands), at
+// most limit bytes of it. Throws std::bad_alloc when it cannot be held.
+std::string readStoredText(std::FILE* file, std::size_t limit);
+
+}  // namespace quillet

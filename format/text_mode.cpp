@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace quillet {
+
 namespace {
 constexpr int kLF = 0x0A;
 }  // namespace
@@ -18,3 +20,5 @@ bool writeTextMode(std::FILE* file, const char* text, std::size_t size) {
   }
   return true;
 }
+
+}  // namespace quillet

@@ -8,6 +8,8 @@
 #include "format/doc_importer.h"
 #include "tests/format/scan_compressor_reference.h"
 
+using namespace quillet;
+
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
   unsigned char input[kDocRecordSize];
   std::size_t n = 0;

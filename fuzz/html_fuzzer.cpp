@@ -9,6 +9,8 @@
 
 #include "source/html_converter.h"
 
+using namespace quillet;
+
 namespace {
 
 bool containsTitleStart(std::string_view html) {

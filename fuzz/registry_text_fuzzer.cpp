@@ -7,6 +7,8 @@
 
 #include "platform/registry_text.h"
 
+using namespace quillet;
+
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   RegistryTree tree;

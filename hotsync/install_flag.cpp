@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <string>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "hotsync/install_target.h"
 #include "platform/registry.h"
+
+namespace quillet {
 
 std::optional<int> findHotsyncNumber(std::string_view usersFile, std::string_view displayName) {
   const std::size_t length = displayName.size();
@@ -38,3 +40,5 @@ int markUserForInstall(const PalmUserList& users, std::string_view userName,
   const std::uint32_t flag = 1;
   return writeSetting(installFlagPath(keys, *number).c_str(), &flag, sizeof flag, kRegDword);
 }
+
+}  // namespace quillet

@@ -7,6 +7,8 @@
 #include "hotsync/palm_user_list.h"
 #include "hotsync/user_scan.h"
 
+namespace quillet {
+
 // HotSync Manager's per-user install flag: the value "Install" followed by the user's
 // HotSync number, a REG_DWORD 1 under its key, tells it to look in the user's install
 // folder at the next HotSync.
@@ -27,3 +29,5 @@ std::string installFlagPath(const PalmDesktopKeys& keys, int hotsyncNumber);
 // the user's number.
 int markUserForInstall(const PalmUserList& users, std::string_view userName,
                        const PalmDesktopKeys& keys = {});
+
+}  // namespace quillet

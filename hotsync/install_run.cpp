@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/ascii.h"
 #include "hotsync/install_flag.h"
 #include "hotsync/install_target.h"
 #include "platform/files.h"
+
+namespace quillet {
 
 namespace {
 
@@ -14,18 +17,10 @@ void call(const Callback& callback, Args&&... args) {
   if (callback) callback(std::forward<Args>(args)...);
 }
 
-char foldAsciiCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsFoldingAsciiCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return foldAsciiCase(x) == foldAsciiCase(y);
-         });
-}
-
 // One of the two copies of a document for a user.
-void copyDocument(const InstallOptions& install, const std::string& from, const char* target,
-                  bool formed, const InstallSource& source, std::string_view userName,
-                  bool backup) {
+void copyDocument(const InstallDisplay& display, InstallReport& report, const std::string& from,
+                  const char* target, bool formed, const InstallSource& source,
+                  std::string_view userName, bool backup) {
   // An empty database name targets the folder itself: that copy can only fail, or, where
   // a plain file bears the folder's name, replace that file. It is not attempted.
   CopyProblem problem = CopyProblem::kCopyFailed;
@@ -36,14 +31,13 @@ void copyDocument(const InstallOptions& install, const std::string& from, const 
   } else if (copyFileReplacing(from.c_str(), target)) {
     return;
   }
-  call(install.copyFailed, FailedCopy{from, target, userName, backup, problem});
+  report.failedCopies.push_back(FailedCopy{from, target, std::string(userName), backup, problem});
+  call(display.copyFailed, report.failedCopies.back());
 }
 
-void installDocument(const PalmUserList& users, char* path, std::string_view userName,
-                     const InstallOptions& install) {
-  call(install.pump);
-  trimInstallPath(path, kInstallPathSlot);
-  const std::string from(fieldText(path, kInstallPathSlot));
+void installDocument(const PalmUserList& users, const std::string& from, std::string_view userName,
+                     const InstallDisplay& display, InstallReport& report) {
+  call(display.pump);
   const InstallSource source = readInstallSource(from);
 
   char installTarget[kInstallTargetSize];
@@ -53,13 +47,13 @@ void installDocument(const PalmUserList& users, char* path, std::string_view use
   const bool backupFormed = installTargetPath(backupTarget, sizeof backupTarget, users, userName,
                                               source.databaseName, source.resource, true) == 0;
 
-  call(install.showStatus, installStatusText(source.databaseName, userName, installTarget).c_str());
-  copyDocument(install, from, installTarget, installFormed, source, userName, false);
-  call(install.stepBar);
-  copyDocument(install, from, backupTarget, backupFormed, source, userName, true);
-  call(install.stepBar);
-  call(install.pause, kPausePerInstalledFileMilliseconds);
-  call(install.showStatus, kInstallDoneStatus);
+  call(display.showStatus, installStatusText(source.databaseName, userName, installTarget).c_str());
+  copyDocument(display, report, from, installTarget, installFormed, source, userName, false);
+  call(display.stepBar);
+  copyDocument(display, report, from, backupTarget, backupFormed, source, userName, true);
+  call(display.stepBar);
+  call(display.pause, kPausePerInstalledFileMilliseconds);
+  call(display.showStatus, kInstallDoneStatus);
 }
 
 }  // namespace
@@ -67,7 +61,7 @@ void installDocument(const PalmUserList& users, char* path, std::string_view use
 int findUserIgnoringCase(const PalmUserList& users, std::string_view name) {
   const int count = std::clamp(users.userCount, 0, kPalmUsersMax);
   for (int i = 0; i < count; ++i) {
-    if (equalsFoldingAsciiCase(fieldText(users.entries[i].userName), name)) return i;
+    if (equalsIgnoringAsciiCase(fieldText(users.entries[i].userName), name)) return i;
   }
   return -1;
 }
@@ -85,43 +79,32 @@ std::string installStatusText(std::string_view databaseName, std::string_view us
   return text;
 }
 
-int runInstall(const PalmUserList& users, FlowState& flow, AppOptions& options,
-               const InstallOptions& install, const MessageSink& messages) {
-  if (install.createProgress) {
-    const DialogHandle progress = install.createProgress();
-    if (progress == nullptr) return kInstallProgressMissing;
-    flow.currentDialog = progress;
+InstallReport runInstall(const PalmUserList& users, const InstallRequest& request,
+                         const InstallDisplay& display) {
+  InstallReport report;
+  if (display.open && !display.open()) {
+    report.displayMissing = true;
+    return report;
   }
-  // The counts are trusted no further than the slots they count.
-  const int fileCount = std::clamp(flow.installFileCount, 0, kInstallFilesMax);
-  const int nameCount = std::clamp(flow.commandLineUserCount, 0, kCommandLineUsersMax);
+  call(display.setBarRange, static_cast<std::uint16_t>(2 * request.files.size()));
+  call(display.setBarStep, 1);
+  call(display.show);
 
-  call(install.setBarRange, static_cast<std::uint16_t>(2 * fileCount));
-  call(install.setBarStep, 1);
-  call(install.showProgress);
-
-  int matched = 0;
-  for (int n = 0; n < nameCount; ++n) {
-    const int index = findUserIgnoringCase(users, fieldText(flow.commandLineUsers[n]));
+  for (const std::string& file : request.files) report.files.push_back(trimmedInstallPath(file));
+  for (const std::string& name : request.userNames) {
+    const int index = findUserIgnoringCase(users, name);
     if (index < 0) continue;
-    flow.selectedUser = index;
-    ++matched;
+    report.lastUser = index;
+    ++report.matchedNames;
+    call(display.userMatched, index);
     const std::string userName(fieldText(users.entries[index].userName));
-    setFieldText(options.hotsyncName, userName);
-    storeHotsyncName(options, install.settingsKey);
-    for (int f = 0; f < fileCount; ++f) {
-      installDocument(users, flow.installFiles[f], userName, install);
+    for (const std::string& file : report.files) {
+      installDocument(users, file, userName, display, report);
     }
-    markUserForInstall(users, userName, install.keys);
+    markUserForInstall(users, userName, request.keys);
   }
-
-  const std::string outputPath(fieldText(options.outputPath));
-  if (options.saveToFile == 0 && !outputPath.empty()) deleteFile(outputPath.c_str());
-  if (matched == 0) {
-    if (messages) messages(kInstallErrorCaption, kNoValidUsersText);
-    flow.quitRequest = 1;
-  }
-  flow.commandLineUserCount = 0;
-  flow.advanceRequest += 1;
-  return matched;
+  if (!request.temporaryDocument.empty()) deleteFile(request.temporaryDocument.c_str());
+  return report;
 }
+
+}  // namespace quillet

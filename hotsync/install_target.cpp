@@ -3,16 +3,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include "format/file_paths.h"
+#include "base/ascii.h"
+#include "base/file_handle.h"
+#include "base/paths.h"
 #include "format/pdb_writer.h"
 
-namespace {
+namespace quillet {
 
-#ifdef _WIN32
-constexpr bool kDriveLetters = true;
-#else
-constexpr bool kDriveLetters = false;
-#endif
+namespace {
 
 // The database name and attributes are the first fields of a Palm database's header.
 constexpr std::size_t kNameAndAttributesSize = kPdbNameSize + 2;  // 34
@@ -28,18 +26,6 @@ bool isReplaced(char c) {
   return (byte >= 1 && byte <= 31) || kReplacedCharacters.find(c) != std::string_view::npos;
 }
 
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 int clearedResult(char* result) {
   result[0] = '\0';
   return -1;
@@ -47,39 +33,19 @@ int clearedResult(char* result) {
 
 }  // namespace
 
-SplitPath splitPath(std::string_view path) {
-  SplitPath parts;
-  if (kDriveLetters && path.size() >= 2 && path[1] == ':') {
-    parts.drive = path.substr(0, 2);
-    path.remove_prefix(2);
-  }
-  std::size_t nameStart = 0;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    if (isPathSeparator(path[i])) nameStart = i + 1;
-  }
-  parts.folder = path.substr(0, nameStart);
-  const std::string_view name = path.substr(nameStart);
-  const std::size_t dot = name.rfind('.');
-  parts.baseName = name.substr(0, dot);
-  if (dot != std::string_view::npos) parts.extension = name.substr(dot);
-  return parts;
-}
-
-void trimInstallPath(char* path, std::size_t size) {
-  std::size_t length = strnlen(path, size);
-  if (length == 0) return;
-  while (length > 0 && (path[length - 1] == '\n' || path[length - 1] == '\r')) --length;
-  while (length > 0 && (path[length - 1] == ' ' || path[length - 1] == '\t')) --length;
-  if (length < size) path[length] = '\0';
+std::string trimmedInstallPath(std::string_view path) {
+  if (path.empty()) return {};
+  while (!path.empty() && (path.back() == '\n' || path.back() == '\r')) path.remove_suffix(1);
+  while (!path.empty() && (path.back() == ' ' || path.back() == '\t')) path.remove_suffix(1);
+  return std::string(path);
 }
 
 InstallSource readInstallSource(std::string_view path) {
   InstallSource source;
   unsigned char header[kNameAndAttributesSize];
   std::size_t got = 0;
-  if (std::FILE* file = std::fopen(std::string(path).c_str(), "rb")) {
-    got = std::fread(header, 1, sizeof header, file);
-    std::fclose(file);
+  if (FileHandle file = openFile(std::string(path).c_str(), "rb")) {
+    got = std::fread(header, 1, sizeof header, file.get());
   }
   // A file too short for these fields is no database, and its first bytes are no name:
   // it is named after its path, as a file that cannot be opened is.
@@ -136,3 +102,5 @@ int installTargetPath(char* result, std::size_t resultSize, const PalmUserList& 
   result[target.size()] = '\0';
   return 0;
 }
+
+}  // namespace quillet

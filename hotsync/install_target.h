@@ -6,28 +6,17 @@
 
 #include "hotsync/palm_user_list.h"
 
+namespace quillet {
+
 // Where a document goes when it is installed for a HotSync user: its name in the user's
 // install and backup folders, made from the database name inside the file.
 
 // Room for a target path with its NUL: targets of 256 characters or more are not formed.
 inline constexpr std::size_t kInstallTargetSize = 256;
 
-// A path cut into its parts by the platform's path rules. On Windows "C:" is the drive and
-// both '\' and '/' end folders; elsewhere there is no drive and only '/' does. The
-// extension is the last '.' of the file name and what follows it; the base name is what
-// precedes it ("notes.v2.pdb": "notes.v2" and ".pdb"; ".pdb": "" and ".pdb").
-struct SplitPath {
-  std::string drive;      // "C:" or ""
-  std::string folder;     // with its trailing separator, or ""
-  std::string baseName;   // the file name without its extension
-  std::string extension;  // with its '.', or ""
-};
-SplitPath splitPath(std::string_view path);
-
-// Trims a path to install as the install run does, in place: first line feeds and
-// carriage returns at its end, then blanks and tabs at its end, once each ("a\n " keeps
-// its line feed). REQUIRES: path holds a NUL within `size` bytes.
-void trimInstallPath(char* path, std::size_t size);
+// A path to install as the install run trims it: first line feeds and carriage returns at
+// its end, then blanks and tabs at its end, once each ("a\n " keeps its line feed).
+std::string trimmedInstallPath(std::string_view path);
 
 // What the install run learns about one file to install.
 struct InstallSource {
@@ -63,3 +52,5 @@ const PalmUser* userNamed(const PalmUserList& users, std::string_view userName);
 int installTargetPath(char* result, std::size_t resultSize, const PalmUserList& users,
                       std::string_view userName, std::string_view databaseName, bool resource,
                       bool backup);
+
+}  // namespace quillet

@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/fixed_field.h"
+
+namespace quillet {
+
 // The HotSync users of the Palm Desktop installation on this PC, found once at start-up
 // by the user scan (hotsync/user_scan.h), shown by the user selection dialog and used by
 // the install run. Every text field keeps a fixed width and always holds its NUL.
@@ -27,27 +31,4 @@ struct PalmUserList {
   PalmUser entries[kPalmUsersMax];  // in the order the folder search returned them
 };
 
-// The text of a fixed-width field: up to its NUL, or the whole field when it has none
-// (a field filled from the registry may lack one).
-inline std::string_view fieldText(const char* field, std::size_t width) {
-  std::size_t length = 0;
-  while (length < width && field[length] != '\0') ++length;
-  return {field, length};
-}
-
-template <std::size_t N>
-std::string_view fieldText(const char (&field)[N]) {
-  return fieldText(field, N);
-}
-
-// Puts text into a fixed-width field with its NUL, cut to the field's width less one.
-inline void setFieldText(char* field, std::size_t width, std::string_view text) {
-  const std::size_t length = text.size() < width ? text.size() : width - 1;
-  for (std::size_t i = 0; i < length; ++i) field[i] = text[i];
-  field[length] = '\0';
-}
-
-template <std::size_t N>
-void setFieldText(char (&field)[N], std::string_view text) {
-  setFieldText(field, N, text);
-}
+}  // namespace quillet

@@ -5,9 +5,12 @@
 #include <new>
 #include <vector>
 
-#include "app/settings_store.h"
-#include "format/file_paths.h"
+#include "settings/settings_store.h"
+#include "base/file_handle.h"
+#include "base/paths.h"
 #include "platform/files.h"
+
+namespace quillet {
 
 namespace {
 
@@ -54,13 +57,6 @@ void readInstallFolderName(const PalmDesktopKeys& keys, PalmUserList& users) {
   setFieldText(users.installFolderName, kDefaultInstallFolderName);
 }
 
-std::string joinPath(std::string_view folder, std::string_view name) {
-  std::string path(folder);
-  path += kPathSeparator;
-  path += name;
-  return path;
-}
-
 void show(const ScanOptions& options, const char* text) {
   if (options.showStatus) options.showStatus(text);
 }
@@ -78,17 +74,14 @@ bool isUserFolder(const std::string& folder, const PalmUserList& users) {
 
 }  // namespace
 
-int scanPalmUsers(PalmUserList& users, const ScanOptions& options, const MessageSink& messages) {
+PalmScan scanPalmUsers(PalmUserList& users, const ScanOptions& options) {
   users = PalmUserList{};
-  if (!readPalmFolder(options.keys, users)) {
-    if (messages) messages(kRegistryErrorCaption, kPalmFolderMissingText);
-    return -1;
-  }
+  if (!readPalmFolder(options.keys, users)) return PalmScan::kNoPalmFolder;
   readInstallFolderName(options.keys, users);
 
   const std::string_view palmFolder = fieldText(users.palmFolder);
   std::vector<DirectoryEntry> entries;
-  if (!listDirectory(users.palmFolder, entries)) return 0;
+  if (!listDirectory(users.palmFolder, entries)) return PalmScan::kScanned;
   for (const DirectoryEntry& found : entries) {
     if (users.userCount == kPalmUsersMax) break;
     if (!found.isDirectory || found.name == "." || found.name == "..") continue;
@@ -116,7 +109,7 @@ int scanPalmUsers(PalmUserList& users, const ScanOptions& options, const Message
     // Usually the folder exists already, and the failure says so.
     if (options.createInstallFolders) createDirectory(entry.installPath);
   }
-  return 0;
+  return PalmScan::kScanned;
 }
 
 void lookupUserName(const char* palmFolder, PalmUser& entry, std::string_view folderName) {
@@ -154,18 +147,19 @@ std::string usersFilePath(std::string_view palmFolder) {
 
 bool readUsersFile(std::string_view palmFolder, std::string& bytes) {
   bytes.clear();
-  std::FILE* file = std::fopen(usersFilePath(palmFolder).c_str(), "rb");
-  if (file == nullptr) return false;
+  FileHandle file = openFile(usersFilePath(palmFolder).c_str(), "rb");
+  if (!file) return false;
   bool ok = true;
   try {
     char block[65536];
     std::size_t got;
-    while ((got = std::fread(block, 1, sizeof block, file)) > 0) bytes.append(block, got);
-    ok = std::ferror(file) == 0;
+    while ((got = std::fread(block, 1, sizeof block, file.get())) > 0) bytes.append(block, got);
+    ok = std::ferror(file.get()) == 0;
   } catch (const std::bad_alloc&) {
     ok = false;
   }
-  std::fclose(file);
   if (!ok) bytes.clear();
   return ok;
 }
+
+}  // namespace quillet

@@ -4,8 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "format/message_sink.h"
 #include "hotsync/palm_user_list.h"
+
+namespace quillet {
 
 // Finding the Palm Desktop installation and its HotSync users: the registry values that
 // name the Palm folder and the install folder, the user folders inside the Palm folder,
@@ -20,7 +21,7 @@ struct PalmDesktopKeys {
 };
 
 // What the scan does besides filling the list. The start-up scan shows each step on its
-// splash and pauses so that people can read it (hotsync/startup_scan.h); the command line
+// splash and pauses so that people can read it (app/startup_scan.h); the command line
 // shows nothing, waits for nothing and changes nothing.
 struct ScanOptions {
   std::function<void(const char* text)> showStatus;  // empty: statuses go nowhere
@@ -32,22 +33,23 @@ struct ScanOptions {
   PalmDesktopKeys keys;
 };
 
-inline constexpr char kRegistryErrorCaption[] = "Registry Error";
-inline constexpr char kPalmFolderMissingText[] = "Cannot locate a path to the Palm folder";
 inline constexpr char kDefaultInstallFolderName[] = "Install";
 inline constexpr char kBackupFolderName[] = "backup";
 inline constexpr char kUsersFileName[] = "users.dat";
 inline constexpr unsigned kPausePerUserMilliseconds = 100;
 
-// Fills `users` afresh. Returns -1 when no Palm folder path could be read (after telling
-// `messages` "Cannot locate a path to the Palm folder" under "Registry Error"; the list is
-// then empty), 0 otherwise, also when the Palm folder holds no users.
+enum class PalmScan {
+  kScanned,       // also when the Palm folder holds no users
+  kNoPalmFolder,  // no Palm folder path could be read; the list is empty
+};
+
+// Fills `users` afresh.
 //
 // Users are the folders of the Palm folder that hold an entry named like the install
 // folder or "backup", in the order the folder search returns them, at most 25. For each
 // one the status "Found user 'NAME'" is shown, followed by a 100 ms pause, and its install
 // folder is created when missing.
-int scanPalmUsers(PalmUserList& users, const ScanOptions& options, const MessageSink& messages);
+[[nodiscard]] PalmScan scanPalmUsers(PalmUserList& users, const ScanOptions& options);
 
 // Sets entry.userName to the display name users.dat (in palmFolder) gives the user folder
 // `folderName`, or to the folder name when users.dat is missing or does not name it.
@@ -66,3 +68,5 @@ std::string usersFilePath(std::string_view palmFolder);
 
 // Reads the whole of users.dat in the Palm folder. False when it cannot be read.
 bool readUsersFile(std::string_view palmFolder, std::string& bytes);
+
+}  // namespace quillet

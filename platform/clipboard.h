@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace quillet {
+
 // The system clipboard's plain text (CF_TEXT on Windows): single-byte ANSI text, taken
 // without any character-set conversion.
 //
@@ -18,3 +20,5 @@ bool writeClipboardText(std::string_view text);
 
 // Leaves the clipboard empty.
 void emptyClipboard();
+
+}  // namespace quillet

@@ -1,4 +1,8 @@
 #pragma once
 
+namespace quillet {
+
 // Standard input and output carry bytes, never translated line ends.
 void useBinaryStandardStreams();
+
+}  // namespace quillet

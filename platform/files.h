@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace quillet {
+
 // The folder and file calls the HotSync install makes. Paths are narrow strings passed as
 // the bytes they are (on Windows through the ANSI calls, so Windows-1252 names survive).
 // Every call reports failure by returning false and never throws.
@@ -32,3 +34,5 @@ bool copyFileReplacing(const char* from, const char* to);
 
 // Deletes one file (not a folder).
 bool deleteFile(const char* path);
+
+}  // namespace quillet

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace quillet {
+
 // The registry below HKEY_CURRENT_USER, the only root the program uses.
 //
 // Windows: the system registry (RegOpenKeyExA ... RegCloseKey); names and string data pass
@@ -71,3 +73,5 @@ std::string registryFilePath();
 // a value line outside any key"). POSIX reads the file to find out; Windows has nothing to
 // report.
 std::string registryProblem();
+
+}  // namespace quillet

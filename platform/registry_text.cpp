@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <utility>
 
+namespace quillet {
+
 namespace {
 
 constexpr std::string_view kRootName = "HKEY_CURRENT_USER";
@@ -12,7 +14,6 @@ constexpr std::string_view kLineEnd = "\r\n";
 // regedit wraps hex lists so that no line passes 80 columns.
 constexpr std::size_t kHexLineLimit = 77;
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -22,14 +23,10 @@ std::string_view trimmed(std::string_view text) {
   return text;
 }
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() &&
-         equalsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
-}
 
 int hexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
-  c = lowerAscii(c);
+  c = toLowerAscii(c);
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }
@@ -98,7 +95,7 @@ bool parseHexList(std::string_view list, std::vector<unsigned char>& bytes) {
 }
 
 bool parseKeyPath(std::string_view inside, std::string& path) {
-  if (!startsWithIgnoringCase(inside, kRootName)) return false;
+  if (!startsWithIgnoringAsciiCase(inside, kRootName)) return false;
   inside.remove_prefix(kRootName.size());
   if (inside.empty()) {
     path.clear();
@@ -198,12 +195,12 @@ class Parser {
       data.push_back(0);
       return true;
     }
-    if (startsWithIgnoringCase(rest, "dword:")) return parseDword(rest.substr(6), type, data);
-    if (startsWithIgnoringCase(rest, "hex:")) {
+    if (startsWithIgnoringAsciiCase(rest, "dword:")) return parseDword(rest.substr(6), type, data);
+    if (startsWithIgnoringAsciiCase(rest, "hex:")) {
       type = kRegBinary;
       return parseHexData(rest.substr(4), data);
     }
-    if (startsWithIgnoringCase(rest, "hex(")) {
+    if (startsWithIgnoringAsciiCase(rest, "hex(")) {
       const std::size_t close = rest.find(')');
       if (close == std::string_view::npos || close == 4 || close > 12 ||
           rest.substr(close + 1, 1) != ":") {
@@ -327,14 +324,6 @@ void appendValue(std::string& out, const RegistryTreeValue& value) {
 
 }  // namespace
 
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 RegistryTreeValue* RegistryTreeKey::findValue(std::string_view name) {
   for (auto& value : values) {
     if (equalsIgnoringAsciiCase(value.name, name)) return &value;
@@ -400,3 +389,5 @@ std::string formatRegistryText(const RegistryTree& tree) {
   out += kLineEnd;
   return out;
 }
+
+}  // namespace quillet

@@ -5,7 +5,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ascii.h"
 #include "platform/registry.h"  // the type codes
+
+namespace quillet {
 
 // The REGEDIT4 registry file format, as Windows' regedit imports and exports it, for the
 // keys below HKEY_CURRENT_USER. Pure text handling, no operating-system calls: the POSIX
@@ -63,12 +66,11 @@ struct RegistryTree {
   RegistryTreeKey& makeKey(std::string_view path);
 };
 
-// True when a and b are equal when the letters A to Z are compared without regard to case.
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
-
 // Parses a registry file. On failure returns false, leaves `tree` unspecified and sets
 // `error` to a reason that names the line ("line 7: ...").
 bool parseRegistryText(std::string_view text, RegistryTree& tree, std::string& error);
 
 // The file for `tree`, byte for byte.
 std::string formatRegistryText(const RegistryTree& tree);
+
+}  // namespace quillet

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace quillet {
+
 // Blocks the calling thread for at least `milliseconds`.
 void sleepMilliseconds(unsigned milliseconds);
 
@@ -14,3 +16,5 @@ std::string wholeCommandLine();
 // Hands main's arguments to the POSIX backend; Windows ignores them (the system keeps its
 // own line). Programs call it first thing in main. REQUIRES: argv holds argc texts.
 void setCommandLineArguments(int argc, const char* const* argv);
+
+}  // namespace quillet

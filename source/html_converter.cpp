@@ -4,7 +4,10 @@
 #include <climits>
 #include <cstring>
 
+#include "base/ascii.h"
 #include "source/html_entities.h"
+
+namespace quillet {
 
 namespace {
 
@@ -22,8 +25,6 @@ constexpr std::string_view kPassThroughOpen = "<!--QL";
 constexpr std::string_view kPassThroughEnd = "-->";
 constexpr std::string_view kTitleStart = "<TITLE";
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
-bool isAsciiLetter(char c) { return lowerAscii(c) >= 'a' && lowerAscii(c) <= 'z'; }
 
 bool isWhitespace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -426,12 +427,7 @@ void Scanner::tag() {
 bool HtmlInput::startsWith(std::string_view text) const { return rest().starts_with(text); }
 
 bool HtmlInput::startsWithAnyCase(std::string_view text) const {
-  const std::string_view here = rest();
-  if (here.size() < text.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (lowerAscii(here[i]) != lowerAscii(text[i])) return false;
-  }
-  return true;
+  return startsWithIgnoringAsciiCase(rest(), text);
 }
 
 void HtmlInput::advanceToEither(unsigned char a, unsigned char b) {
@@ -555,3 +551,5 @@ int convertHtml(const char* htmlPath, const char* textPath, bool publicFormat, b
   std::fclose(textFile);
   return 0;
 }
+
+}  // namespace quillet

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace quillet {
+
 // Turns an HTML page into the text of a Doc: 8-bit Windows-1252 characters with CR LF line
 // breaks. In doc markup the title and headings become <HEADER ...> tags and a rule becomes
 // <HRULE>; in plain text the same layout carries no tags and ends with a 3-byte trailer.
@@ -144,3 +146,5 @@ std::string convertHtmlToString(std::string_view html, bool publicFormat, bool u
 // textPath cannot be created nothing happens; when htmlPath cannot be read the output file
 // is left empty. Write errors are ignored.
 int convertHtml(const char* htmlPath, const char* textPath, bool publicFormat, bool useTitle);
+
+}  // namespace quillet

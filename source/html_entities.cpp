@@ -1,5 +1,9 @@
 #include "source/html_entities.h"
 
+#include "base/ascii.h"
+
+namespace quillet {
+
 namespace {
 
 constexpr std::size_t kNumericLength = 6;  // "&#" three digits ";"
@@ -7,7 +11,6 @@ constexpr std::string_view kNbsp = "&nbsp;";
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
 
 // True when text begins with name (a NUL-terminated field), compared with case.
 bool beginsWithName(std::string_view text, const char* name) {
@@ -39,13 +42,7 @@ bool matchNumeric(std::string_view text, EntityMatch& match) {
   return true;
 }
 
-bool matchNbsp(std::string_view text) {
-  if (text.size() < kNbsp.size()) return false;
-  for (std::size_t i = 0; i < kNbsp.size(); ++i) {
-    if (lowerAscii(text[i]) != kNbsp[i]) return false;
-  }
-  return true;
-}
+bool matchNbsp(std::string_view text) { return startsWithIgnoringAsciiCase(text, kNbsp); }
 
 }  // namespace
 
@@ -139,3 +136,5 @@ EntityMatch matchEntity(std::string_view text, bool bold) {
   }
   return match;
 }
+
+}  // namespace quillet

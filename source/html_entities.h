@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string_view>
 
+namespace quillet {
+
 // The named character references the HTML converter knows, and the rules by which a '&'
 // in running text becomes one byte of Windows-1252 text.
 
@@ -39,3 +41,5 @@ struct EntityMatch {
 // table come out as capitals).
 // REQUIRES: !text.empty() && text[0] == '&'.
 EntityMatch matchEntity(std::string_view text, bool bold);
+
+}  // namespace quillet

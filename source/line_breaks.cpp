@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace quillet {
+
 namespace {
 constexpr char kCR = '\r';
 constexpr char kLF = '\n';
@@ -79,3 +81,5 @@ void removeCarriageReturns(WorkText& text) {
   }
   setWorkTextLength(text, out);
 }
+
+}  // namespace quillet

@@ -4,6 +4,8 @@
 
 #include "source/work_text.h"
 
+namespace quillet {
+
 // The program's line-break rules. Every operation works in place on the one block.
 
 // Turns the raw bytes of a text file, held in bytes[0 .. size), into working text:
@@ -23,3 +25,5 @@ bool expandLineEnds(WorkText& text);
 
 // Removes every CR.
 void removeCarriageReturns(WorkText& text);
+
+}  // namespace quillet

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace quillet {
+
 // The kinds of source, as the options store them (the value is the position of the kind
 // in the options dialog's list).
 inline constexpr int kSourceBlankDoc = 0;
@@ -14,3 +16,5 @@ inline constexpr int kSourceClipboard = 4;
 // ".prc"/".pdb" Doc, compared without regard to case. Paths of 4 characters or fewer, and
 // unknown endings, leave current as it is.
 int sourceTypeForPath(std::string_view path, int current);
+
+}  // namespace quillet

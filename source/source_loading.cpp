@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 
+#include "base/file_handle.h"
+#include "format/doc_importer.h"
 #include "format/text_mode.h"
 #include "platform/clipboard.h"
 #include "platform/temp_files.h"
@@ -11,25 +13,14 @@
 #include "source/line_breaks.h"
 #include "source/source_kind.h"
 
+namespace quillet {
+
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-// The size of an open file, leaving it at its start; -1 when it cannot be told.
-long measure(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-  const long size = std::ftell(file);
-  if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
-  return size;
-}
 
 // Reads a whole open file into a fresh working text block. False when the block cannot
 // be had (no text is left then).
 bool readIntoWorkText(WorkText& text, std::FILE* file) {
-  const long size = measure(file);
+  const long size = measureFile(file);
   if (size < 0 || !allocateWorkText(text, static_cast<std::size_t>(size))) {
     releaseWorkText(text);
     return false;
@@ -69,45 +60,35 @@ bool captureClipboard(WorkText& text) {
 
 bool loadBlankDoc(WorkText& text) { return assignWorkText(text, "\n"); }
 
-bool loadTextFile(WorkText& text, const char* sourcePath, const MessageSink& sink) {
-  FileHandle file(std::fopen(sourcePath, "rb"));
-  if (!file) {
-    sink(kLoadErrorCaption, kCannotFindSource);
-    return false;
-  }
-  if (!readIntoWorkText(text, file.get())) {
-    sink(kLoadErrorCaption, kCannotAllocateWorkBuffer);
-    return false;
-  }
+LoadStatus loadTextFile(WorkText& text, const char* sourcePath) {
+  FileHandle file = openFile(sourcePath, "rb");
+  if (!file) return LoadStatus::kSourceMissing;
+  if (!readIntoWorkText(text, file.get())) return LoadStatus::kNoWorkBuffer;
   setWorkTextLength(
       text, normalizeTextFileBytes(text.buffer.get(), static_cast<std::size_t>(text.length)));
-  return true;
+  return LoadStatus::kLoaded;
 }
 
-bool loadTextBytes(WorkText& text, const char* bytes, std::size_t size, const MessageSink& sink) {
-  if (!assignWorkText(text, std::string_view(bytes, size))) {
-    sink(kLoadErrorCaption, kCannotAllocateWorkBuffer);
-    return false;
-  }
+LoadStatus loadTextBytes(WorkText& text, const char* bytes, std::size_t size) {
+  if (!assignWorkText(text, std::string_view(bytes, size))) return LoadStatus::kNoWorkBuffer;
   setWorkTextLength(text, normalizeTextFileBytes(text.buffer.get(), size));
-  return true;
+  return LoadStatus::kLoaded;
 }
 
-bool convertHtmlText(WorkText& text, bool publicFormat, const MessageSink& sink) {
+LoadStatus convertHtmlText(WorkText& text, bool publicFormat) {
   const std::string htmlPath = makeTemporaryPath(kFirstTemporaryFallback);
   const std::string textPath = makeTemporaryPath(kSecondTemporaryFallback);
-  bool loaded = true;
+  LoadStatus loaded = LoadStatus::kLoaded;
   // When a temporary file cannot be written or read back, the raw HTML stays.
   if (writeBytes(htmlPath, text.view())) {
     convertHtml(htmlPath.c_str(), textPath.c_str(), publicFormat, true);
-    FileHandle converted(std::fopen(textPath.c_str(), "rb"));
+    FileHandle converted = openFile(textPath.c_str(), "rb");
     if (converted) {
       if (readIntoWorkText(text, converted.get())) {
         removeCarriageReturns(text);
       } else {
         // The same answer as every other load that runs out of memory.
-        sink(kLoadErrorCaption, kCannotAllocateWorkBuffer);
-        loaded = false;
+        loaded = LoadStatus::kNoWorkBuffer;
       }
     }
   }
@@ -116,58 +97,66 @@ bool convertHtmlText(WorkText& text, bool publicFormat, const MessageSink& sink)
   return loaded;
 }
 
-bool loadDocFile(WorkText& text, const char* sourcePath, const MessageSink& sink) {
+LoadStatus loadDocFile(WorkText& text, const char* sourcePath) {
   releaseWorkText(text);
-  ImportedDoc doc = importDoc(sourcePath, sink);
-  if (!doc.text) return false;
+  ImportedDoc doc = importDoc(sourcePath);
+  switch (doc.status) {
+    case ImportStatus::kImported:
+      break;
+    case ImportStatus::kCannotOpen:
+      return LoadStatus::kDocCannotOpen;
+    case ImportStatus::kNotDoc:
+      return LoadStatus::kDocNotDoc;
+    case ImportStatus::kNoMemory:
+      return LoadStatus::kDocNoMemory;
+  }
   // The text goes up to its first NUL, which a Doc stored uncompressed may hold.
   text.length = static_cast<std::int32_t>(std::strlen(doc.text.get()));
   text.buffer = std::move(doc.text);
-  return true;
+  return LoadStatus::kLoaded;
 }
 
-bool loadSource(WorkText& text, int sourceType, const char* sourcePath, bool stripLineBreaks,
-                bool publicFormat, const MessageSink& sink) {
-  bool loaded = true;
+LoadStatus loadSource(WorkText& text, int sourceType, const char* sourcePath, bool stripLineBreaks,
+                      bool publicFormat) {
+  LoadStatus loaded = LoadStatus::kLoaded;
   switch (sourceType) {
     case kSourceBlankDoc:
-      loaded = loadBlankDoc(text);
+      loaded = loadBlankDoc(text) ? LoadStatus::kLoaded : LoadStatus::kNoBlankBuffer;
       break;
     case kSourceHtmlFile:
-      loaded = loadTextFile(text, sourcePath, sink) && convertHtmlText(text, publicFormat, sink);
+      loaded = loadTextFile(text, sourcePath);
+      if (loaded == LoadStatus::kLoaded) loaded = convertHtmlText(text, publicFormat);
       break;
     case kSourceDocFile:
-      loaded = loadDocFile(text, sourcePath, sink);
+      loaded = loadDocFile(text, sourcePath);
       break;
     case kSourceClipboard:
       break;  // captured when the options dialog opened
     default:
       // A text file; also for a kind the options cannot name (a damaged stored value),
       // the kind the options start with.
-      loaded = loadTextFile(text, sourcePath, sink);
+      loaded = loadTextFile(text, sourcePath);
       break;
   }
-  if (!loaded) return false;
+  if (loaded != LoadStatus::kLoaded) return loaded;
   const bool html = sourceType == kSourceHtmlFile;
   if (html || stripLineBreaks) stripSingleLineBreaks(text, html);
-  return true;
+  return LoadStatus::kLoaded;
 }
 
-std::optional<std::string> writeBuildFile(const WorkText& text, const MessageSink& sink) {
+std::optional<std::string> writeBuildFile(const WorkText& text) {
   const std::string path = makeTemporaryPath(kFirstTemporaryFallback);
   std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) {
-    sink(kDocCreationErrorCaption, kCannotWriteTemporary);
-    return std::nullopt;
-  }
+  if (file == nullptr) return std::nullopt;
   const std::string_view bytes = text.view();
   bool ok = writeTextMode(file, bytes.data(), bytes.size());
   ok = std::fclose(file) == 0 && ok;
   if (!ok) {
     // A short build file would make a short book that looks complete.
     std::remove(path.c_str());
-    sink(kDocCreationErrorCaption, kCannotWriteTemporary);
     return std::nullopt;
   }
   return path;
 }
+
+}  // namespace quillet

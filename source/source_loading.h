@@ -4,17 +4,22 @@
 #include <optional>
 #include <string>
 
-#include "format/message_sink.h"
 #include "source/work_text.h"
 
-// Turning each kind of source into working text, and the working text into the file the
-// builder reads. Messages for the user go to the sink.
+namespace quillet {
 
-inline constexpr char kLoadErrorCaption[] = "Load Error";
-inline constexpr char kCannotFindSource[] = "Cannot find specified source file";
-inline constexpr char kCannotAllocateWorkBuffer[] = "Cannot allocate work buffer for file";
-inline constexpr char kDocCreationErrorCaption[] = "Doc Creation Error";
-inline constexpr char kCannotWriteTemporary[] = "Could not write document to temporary file";
+// Turning each kind of source into working text, and the working text into the file the
+// builder reads. Failures are returned; telling the user is the caller's business.
+
+enum class LoadStatus {
+  kLoaded,
+  kSourceMissing,   // the source file cannot be opened
+  kNoWorkBuffer,    // the text cannot be held in memory
+  kNoBlankBuffer,   // the blank document cannot be had
+  kDocCannotOpen,   // the Doc source cannot be opened
+  kDocNotDoc,       // the Doc source is no Doc
+  kDocNoMemory,     // the Doc source's text cannot be held in memory
+};
 
 // The fixed names used, in the current folder, when the temporary folder yields no name.
 inline constexpr char kFirstTemporaryFallback[] = "tempdoc1.$$$";
@@ -31,23 +36,24 @@ bool captureClipboard(WorkText& text);
 // Fills the working text from the source: a blank document, a text file, an HTML file
 // through the converter, a Doc through the importer, or (kind 4) the text captured from
 // the clipboard as it is. Then applies the line-break rule: for HTML always, in its
-// HTML form; otherwise when stripLineBreaks is set. False when the load failed (the user
-// has been told, except for a blank document that cannot be had).
-bool loadSource(WorkText& text, int sourceType, const char* sourcePath, bool stripLineBreaks,
-                bool publicFormat, const MessageSink& sink);
+// HTML form; otherwise when stripLineBreaks is set.
+[[nodiscard]] LoadStatus loadSource(WorkText& text, int sourceType, const char* sourcePath,
+                                    bool stripLineBreaks, bool publicFormat);
 
 // The steps loadSource is made of.
-bool loadBlankDoc(WorkText& text);
-bool loadTextFile(WorkText& text, const char* sourcePath, const MessageSink& sink);
+[[nodiscard]] bool loadBlankDoc(WorkText& text);
+[[nodiscard]] LoadStatus loadTextFile(WorkText& text, const char* sourcePath);
 // Replaces the loaded HTML with the converter's output (CRs removed). When a temporary
 // file cannot be made, the raw HTML stays, silently.
-bool convertHtmlText(WorkText& text, bool publicFormat, const MessageSink& sink);
-bool loadDocFile(WorkText& text, const char* sourcePath, const MessageSink& sink);
+[[nodiscard]] LoadStatus convertHtmlText(WorkText& text, bool publicFormat);
+[[nodiscard]] LoadStatus loadDocFile(WorkText& text, const char* sourcePath);
 
 // Text bytes already in memory (standard input, say), read by the text-file rules.
-bool loadTextBytes(WorkText& text, const char* bytes, std::size_t size, const MessageSink& sink);
+[[nodiscard]] LoadStatus loadTextBytes(WorkText& text, const char* bytes, std::size_t size);
 
 // Writes the working text to a new temporary file with every LF stored as CR LF and
-// returns its path; the caller deletes the file. On failure the user has been told and
-// nothing is left behind.
-std::optional<std::string> writeBuildFile(const WorkText& text, const MessageSink& sink);
+// returns its path; the caller deletes the file. Nothing when it cannot be written whole
+// (nothing is left behind then).
+[[nodiscard]] std::optional<std::string> writeBuildFile(const WorkText& text);
+
+}  // namespace quillet

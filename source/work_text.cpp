@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace quillet {
+
 void releaseWorkText(WorkText& text) {
   text.buffer.reset();
   text.length = 0;
@@ -28,3 +30,5 @@ void setWorkTextLength(WorkText& text, std::size_t length) {
   text.length = static_cast<std::int32_t>(length);
   text.buffer.get()[length] = '\0';
 }
+
+}  // namespace quillet

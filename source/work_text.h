@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "format/doc_importer.h"
+#include "base/heap_text.h"
+
+namespace quillet {
 
 // The working text between the source and the builder: one heap block of 8-bit
 // characters followed by a NUL, and its length. Line ends are single LFs, except while
@@ -35,3 +37,5 @@ bool assignWorkText(WorkText& text, std::string_view bytes);
 
 // Ends the text after length characters.
 void setWorkTextLength(WorkText& text, std::size_t length);
+
+}  // namespace quillet

@@ -5,6 +5,8 @@
 #include "app/win32/options_dialog_win32.h"
 #include "app/win32/preview_dialog_win32.h"
 
+namespace quillet {
+
 namespace {
 
 struct ProgramDialog {
@@ -88,3 +90,5 @@ HWND openProgramDialog(const Win32Launch& launch, AppContext& context, int templ
   if (dialog != nullptr) ShowWindow(dialog, launch.showCommand);
   return dialog;
 }
+
+}  // namespace quillet

@@ -3,6 +3,8 @@
 #include "app/app_context.h"
 #include "platform/win32/windows_api.h"
 
+namespace quillet {
+
 // The frame every dialog of the program shares, and their creation.
 
 // How the program was started: the module that holds its resources, and the show command
@@ -42,3 +44,5 @@ HWND createProgramDialog(const Win32Launch& launch, AppContext& context, int tem
 
 // createProgramDialog, then shown with the launch's show command.
 HWND openProgramDialog(const Win32Launch& launch, AppContext& context, int templateId);
+
+}  // namespace quillet

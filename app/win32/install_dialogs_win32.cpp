@@ -6,6 +6,8 @@
 #include "app/resources/resource_ids.h"
 #include "app/win32/dialog_frame.h"
 
+namespace quillet {
+
 namespace {
 
 // Inserting at a position does not sort, whatever the list's style says: the list's
@@ -72,3 +74,5 @@ INT_PTR CALLBACK InstallProgressDialog(HWND dialog, UINT message, WPARAM wParam,
 INT_PTR CALLBACK ConversionCompleteDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   return handleDialogMessage(kConversionCompleteActions, dialog, message, wParam, lParam);
 }
+
+}  // namespace quillet

@@ -2,6 +2,8 @@
 
 #include "platform/win32/windows_api.h"
 
+namespace quillet {
+
 // The dialog procedures of the install-time dialogs. Each is created through
 // createProgramDialog (app/win32/dialog_frame.h) with the application context.
 
@@ -21,3 +23,5 @@ INT_PTR CALLBACK InstallProgressDialog(HWND dialog, UINT message, WPARAM wParam,
 // Templates 112 (after an install) and 122 (after saving to a file). Exit (1011) posts the
 // quit message; Convert Another (1012) moves on.
 INT_PTR CALLBACK ConversionCompleteDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace quillet

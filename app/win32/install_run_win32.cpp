@@ -7,6 +7,8 @@
 #include "platform/system.h"
 #include "platform/ui.h"
 
+namespace quillet {
+
 namespace {
 
 LRESULT sendToBar(const AppContext& context, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -16,34 +18,42 @@ LRESULT sendToBar(const AppContext& context, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-InstallOptions progressDialogInstallOptions(const Win32Launch& launch, AppContext& context) {
-  InstallOptions options;
-  options.createProgress = [launch, &context]() -> DialogHandle {
+InstallDisplay progressDialogDisplay(const Win32Launch& launch, AppContext& context) {
+  InstallDisplay display;
+  display.open = [launch, &context] {
     // The progress bar's window class exists only once the common controls are set up.
     InitCommonControls();
-    return createProgramDialog(launch, context, IDD_INSTALL_PROGRESS);
+    HWND progress = createProgramDialog(launch, context, IDD_INSTALL_PROGRESS);
+    if (progress == nullptr) return false;
+    context.flow.currentDialog = progress;
+    return true;
   };
-  options.setBarRange = [&context](std::uint16_t upper) {
+  display.setBarRange = [&context](std::uint16_t upper) {
     sendToBar(context, PBM_SETRANGE, 0, MAKELPARAM(0, upper));
   };
-  options.setBarStep = [&context](int step) {
+  display.setBarStep = [&context](int step) {
     sendToBar(context, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
   };
-  options.showProgress = [launch, &context] {
+  display.show = [launch, &context] {
     ShowWindow(static_cast<HWND>(context.flow.currentDialog), launch.showCommand);
   };
-  options.stepBar = [&context] { sendToBar(context, PBM_STEPIT, 0, 0); };
-  options.showStatus = [&context](const char* text) {
+  display.stepBar = [&context] { sendToBar(context, PBM_STEPIT, 0, 0); };
+  display.showStatus = [&context](const char* text) {
     setDialogItemText(context.flow.currentDialog, IDC_INSTALL_STATUS, text);
   };
-  options.pump = pumpPending;
-  options.pause = sleepMilliseconds;
+  display.pump = pumpPending;
+  display.pause = sleepMilliseconds;
   // hotsyncName goes where the options dialog keeps the other options.
-  options.settingsKey = context.settingsKey.c_str();
-  return options;
+  display.userMatched = [&context](int user) {
+    rememberHotsyncUser(context.options, fieldText(context.users.entries[user].userName),
+                        context.settingsKey.c_str());
+  };
+  return display;
 }
 
-int installWithProgressDialog(const Win32Launch& launch, AppContext& context) {
-  return runInstall(context.users, context.flow, context.options,
-                    progressDialogInstallOptions(launch, context), messageBoxSink());
+InstallReport installWithProgressDialog(const Win32Launch& launch, AppContext& context,
+                                        const InstallRequest& request) {
+  return runInstall(context.users, request, progressDialogDisplay(launch, context));
 }
+
+}  // namespace quillet

@@ -6,16 +6,19 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/conversion.h"
 #include "app/install_dialogs.h"
+#include "app/install_step.h"
+#include "app/messages.h"
 #include "app/resources/resource_ids.h"
 #include "app/win32/install_run_win32.h"
 #include "app/win32/message_box.h"
 #include "app/win32/message_loop.h"
-#include "format/doc_builder.h"
-#include "hotsync/startup_scan.h"
+#include "app/startup_scan.h"
 #include "source/line_breaks.h"
 #include "source/source_kind.h"
-#include "source/source_loading.h"
+
+namespace quillet {
 
 namespace {
 
@@ -155,16 +158,19 @@ void MainFlow::destroyCurrentDialog() {
 Next MainFlow::optionsStep() { return showDialog(IDD_OPTIONS) ? Next::kWait : Next::kEnd; }
 
 Next MainFlow::loadStep() {
-  const MessageSink messages = messageBoxSink();
-  if (!loadSource(context_.text, options_.sourceType, options_.sourcePath,
-                  options_.stripLineBreaks != 0, options_.publicFormat != 0, messages)) {
+  const MessageSink sink = messageBoxSink();
+  const BookSource source{options_.sourceType, std::string(fieldText(options_.sourcePath)),
+                          options_.stripLineBreaks != 0, options_.publicFormat != 0};
+  const LoadStatus loaded = loadBook(context_.text, source);
+  if (loaded != LoadStatus::kLoaded) {
+    if (const auto message = loadFailureMessage(loaded)) tell(sink, *message);
     nextStep_ = kOptionsStep;
     return Next::kMoveOn;
   }
   if (options_.showPreview == 0 && options_.sourceType != kSourceBlankDoc) return buildStep();
   if (!expandLineEnds(context_.text)) {
     // The same answer as every other load that runs out of memory.
-    messages(kLoadErrorCaption, kCannotAllocateWorkBuffer);
+    tell(sink, messages::kCannotAllocateWorkBuffer);
     nextStep_ = kOptionsStep;
     return Next::kMoveOn;
   }
@@ -173,25 +179,19 @@ Next MainFlow::loadStep() {
 
 Next MainFlow::buildStep() {
   nextStep_ = kInstallStep;
-  const MessageSink messages = messageBoxSink();
-  removeCarriageReturns(context_.text);
-  const std::optional<std::string> buildFile = writeBuildFile(context_.text, messages);
-  if (!buildFile) {
-    nextStep_ = kOptionsStep;
-    return Next::kMoveOn;
+  const MessageSink sink = messageBoxSink();
+  // Saving to a file builds the file the user chose; installing, a temporary document.
+  std::string output(options_.saveToFile != 0 ? fieldText(options_.outputPath) : "");
+  const MakeStatus made =
+      makeBook(context_.text, output, options_.palmName, options_.publicFormat != 0);
+  if (options_.saveToFile == 0 && made != MakeStatus::kNoBuildFile) {
+    setFieldText(options_.outputPath, output);
   }
-  if (options_.saveToFile == 0) {
-    const std::string temporary = makeTemporaryPath(kSecondTemporaryFallback);
-    std::snprintf(options_.outputPath, sizeof options_.outputPath, "%s", temporary.c_str());
-  }
-  const int built = buildDoc(buildFile->c_str(), options_.outputPath, options_.palmName,
-                             options_.publicFormat != 0);
-  std::remove(buildFile->c_str());
-  if (built != kBuildOk) {
-    messages(kDocCreationErrorCaption, kCannotWriteTemporary);
+  if (made != MakeStatus::kMade) {
+    tell(sink, messages::kCannotWriteTemporary);
     // A database the user chose stays as the builder left it; a temporary one is of use
     // to nobody and would only litter the temporary folder.
-    if (options_.saveToFile == 0) std::remove(options_.outputPath);
+    if (made == MakeStatus::kNotBuilt && options_.saveToFile == 0) std::remove(options_.outputPath);
     nextStep_ = kOptionsStep;
     return Next::kMoveOn;
   }
@@ -202,7 +202,7 @@ Next MainFlow::buildStep() {
     return Next::kMoveOn;
   }
   if (context_.users.userCount == 0) {
-    messages(kInstallErrorCaption, kNoPalmUsersText);
+    tell(sink, messages::kNoPalmUsers);
     flow_.quitRequest = 1;
     nextStep_ = kCompleteStep;
     return installStep();
@@ -227,8 +227,11 @@ Next MainFlow::installStep() {
 }
 
 Next MainFlow::install() {
-  if (installWithProgressDialog(launch_, context_) != kInstallProgressMissing) {
-    return Next::kWait;  // the run has raised advanceRequest: on to the completion
+  const InstallReport report =
+      installWithProgressDialog(launch_, context_, installRequestFor(flow_, options_));
+  if (!report.displayMissing) {
+    applyInstallReport(flow_, report, messageBoxSink());
+    return Next::kWait;  // advanceRequest is raised: on to the completion
   }
   // Without its progress dialog nothing was installed. Going on to the completion dialog
   // would tell the user to HotSync a document that is in no install folder, so the
@@ -254,3 +257,5 @@ Next MainFlow::restartStep() {
 int runMainFlow(const Win32Launch& launch, AppContext& context) {
   return MainFlow(launch, context).run();
 }
+
+}  // namespace quillet

@@ -4,6 +4,8 @@
 
 #include "platform/win32/windows_api.h"
 
+namespace quillet {
+
 void showMessageBox(std::string_view caption, std::string_view text) {
   const std::string captionText(caption);
   const std::string messageText(text);
@@ -11,3 +13,5 @@ void showMessageBox(std::string_view caption, std::string_view text) {
 }
 
 MessageSink messageBoxSink() { return showMessageBox; }
+
+}  // namespace quillet

@@ -2,7 +2,9 @@
 
 #include <string_view>
 
-#include "format/message_sink.h"
+#include "base/message_sink.h"
+
+namespace quillet {
 
 // The program's failure messages: a message box with no owner window, an OK button only
 // and no icon, under the message's fixed caption. Returns when it has been answered.
@@ -10,3 +12,5 @@ void showMessageBox(std::string_view caption, std::string_view text);
 
 // A MessageSink that shows each message with showMessageBox.
 MessageSink messageBoxSink();
+
+}  // namespace quillet

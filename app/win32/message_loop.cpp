@@ -2,6 +2,8 @@
 
 #include "platform/win32/windows_api.h"
 
+namespace quillet {
+
 WaitOutcome waitForRequest(FlowState& flow) {
   for (;;) {
     if (flow.quitRequest != 0) return WaitOutcome::kQuit;
@@ -23,3 +25,5 @@ WaitOutcome waitForRequest(FlowState& flow) {
     }
   }
 }
+
+}  // namespace quillet

@@ -2,6 +2,8 @@
 
 #include "app/flow_state.h"
 
+namespace quillet {
+
 // The main flow's wait: what ended it.
 enum class WaitOutcome {
   kQuit,       // quitRequest was set, or the quit message arrived: the program ends
@@ -16,3 +18,5 @@ enum class WaitOutcome {
 // at before advanceRequest, so a dialog that asks for both starts over. The requests
 // are left set: the main flow clears them as it acts.
 WaitOutcome waitForRequest(FlowState& flow);
+
+}  // namespace quillet

@@ -10,6 +10,8 @@
 #include "app/win32/save_file_dialog.h"
 #include "hotsync/palm_user_list.h"
 
+namespace quillet {
+
 namespace {
 
 constexpr char kOutputFilter[] = "Palm Data File(*.pdb)\0*.pdb\0";
@@ -146,3 +148,5 @@ constexpr DialogActions kOptionsActions{openOptionsDialog, optionsCommand};
 INT_PTR CALLBACK OptionsDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   return handleDialogMessage(kOptionsActions, dialog, message, wParam, lParam);
 }
+
+}  // namespace quillet

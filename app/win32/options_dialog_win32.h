@@ -2,6 +2,8 @@
 
 #include "platform/win32/windows_api.h"
 
+namespace quillet {
+
 // Template 120: the options of a conversion. Created through createProgramDialog
 // (app/win32/dialog_frame.h) with the application context.
 //
@@ -12,3 +14,5 @@
 // conversion when none is chosen. Exit (1012) posts the quit message. "..." (1061)
 // browses for the source file.
 INT_PTR CALLBACK OptionsDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace quillet

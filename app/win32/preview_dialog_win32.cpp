@@ -12,6 +12,8 @@
 #include "app/win32/dialog_frame.h"
 #include "app/win32/save_file_dialog.h"
 
+namespace quillet {
+
 namespace {
 
 constexpr char kTextFilter[] = "Text File(*.txt)\0*.txt\0";
@@ -104,3 +106,5 @@ constexpr DialogActions kPreviewActions{openPreviewDialog, previewCommand};
 INT_PTR CALLBACK PreviewDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   return handleDialogMessage(kPreviewActions, dialog, message, wParam, lParam);
 }
+
+}  // namespace quillet

@@ -2,6 +2,8 @@
 
 #include "platform/win32/windows_api.h"
 
+namespace quillet {
+
 // Template 121: the working text (with CR LF line ends) shown before it is built.
 // Created through createProgramDialog (app/win32/dialog_frame.h) with the application
 // context.
@@ -11,3 +13,5 @@
 // editable one only) and moves on; Cancel (1012) starts over; "Save to File..." (1013)
 // writes the text to a file chosen in a save dialog owned by this one, and stays.
 INT_PTR CALLBACK PreviewDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+}  // namespace quillet

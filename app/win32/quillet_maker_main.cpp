@@ -8,6 +8,6 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   // The context is large (the user list, the flow's slots): it lives on the heap.
-  auto context = std::make_unique<AppContext>();
-  return runMainFlow(Win32Launch{instance, showCommand}, *context);
+  auto context = std::make_unique<quillet::AppContext>();
+  return quillet::runMainFlow(quillet::Win32Launch{instance, showCommand}, *context);
 }

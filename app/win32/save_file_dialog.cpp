@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+namespace quillet {
+
 bool chooseSaveFile(HWND owner, const char* filter, const char* title, const char* defaultExtension,
                     char* path, std::size_t size) {
   OPENFILENAMEA save{};
@@ -17,3 +19,5 @@ bool chooseSaveFile(HWND owner, const char* filter, const char* title, const cha
   save.lpstrDefExt = defaultExtension;
   return GetSaveFileNameA(&save) != 0;
 }
+
+}  // namespace quillet

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+namespace quillet {
+
 namespace {
 // POSIX has no system clipboard: this process's own stand-in.
 std::optional<std::string>& processClipboard() {
@@ -23,3 +25,5 @@ bool writeClipboardText(std::string_view text) {
 }
 
 void emptyClipboard() { processClipboard().reset(); }
+
+}  // namespace quillet

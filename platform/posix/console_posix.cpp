@@ -1,3 +1,7 @@
 #include "platform/console.h"
 
+namespace quillet {
+
 void useBinaryStandardStreams() {}  // POSIX streams never translate
+
+}  // namespace quillet

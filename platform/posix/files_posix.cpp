@@ -8,6 +8,9 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/posix/replace_file_posix.h"
+
+namespace quillet {
 
 namespace {
 
@@ -15,17 +18,6 @@ namespace {
 bool isDirectoryAt(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool writeAll(int descriptor, const char* bytes, std::size_t size) {
-  while (size > 0) {
-    const ssize_t wrote = ::write(descriptor, bytes, size);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return false;
-    bytes += wrote;
-    size -= static_cast<std::size_t>(wrote);
-  }
-  return true;
 }
 
 bool copyContents(int from, int to) {
@@ -73,18 +65,9 @@ bool copyFileReplacing(const char* from, const char* to) {
     ::close(source);
     return false;
   }
-  std::string temporary = std::string(to) + ".copy-XXXXXX";
-  const int target = ::mkstemp(temporary.data());
-  if (target < 0) {
-    ::close(source);
-    return false;
-  }
-  bool ok = copyContents(source, target);
-  ok = ok && ::fchmod(target, info.st_mode & 0777) == 0;
-  ok = ::close(target) == 0 && ok;
+  const bool ok = replaceFileWith(to, ".copy-", info.st_mode & 0777, false,
+                                  [source](int target) { return copyContents(source, target); });
   ::close(source);
-  ok = ok && std::rename(temporary.c_str(), to) == 0;
-  if (!ok) ::unlink(temporary.c_str());
   return ok;
 }
 
@@ -93,3 +76,5 @@ bool deleteFile(const char* path) {
   if (::lstat(path, &info) != 0 || S_ISDIR(info.st_mode)) return false;
   return ::unlink(path) == 0;
 }
+
+}  // namespace quillet

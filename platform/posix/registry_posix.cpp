@@ -16,7 +16,10 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/posix/replace_file_posix.h"
 #include "platform/registry_text.h"
+
+namespace quillet {
 
 struct RegistryKeyHandle {
   std::string path;  // below HKEY_CURRENT_USER, as the file spells it; "" for the root
@@ -94,17 +97,6 @@ LoadedTree loadTree() {
   return loaded;
 }
 
-bool writeAll(int descriptor, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t wrote = ::write(descriptor, bytes.data() + done, bytes.size() - done);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return false;
-    done += static_cast<std::size_t>(wrote);
-  }
-  return true;
-}
-
 // The file that is really replaced: a symbolic link stays a link to the new file.
 fs::path replacedFile(const std::string& path) {
   std::error_code error;
@@ -128,17 +120,13 @@ bool saveTree(const LoadedTree& loaded) {
   std::error_code error;
   if (!folder.empty()) fs::create_directories(folder, error);
 
-  std::string temporary = target.string() + ".new-XXXXXX";
-  const int descriptor = ::mkstemp(temporary.data());
-  if (descriptor < 0) return false;
+  // A new file keeps the old one's permissions; the first is private to its owner.
   struct stat old {};
-  bool ok = writeAll(descriptor, formatRegistryText(loaded.tree));
-  if (ok && ::stat(target.c_str(), &old) == 0) ok = ::fchmod(descriptor, old.st_mode & 07777) == 0;
-  ok = ok && ::fsync(descriptor) == 0;
-  ok = ::close(descriptor) == 0 && ok;
-  ok = ok && std::rename(temporary.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temporary.c_str());
+  const mode_t mode = ::stat(target.c_str(), &old) == 0 ? old.st_mode & 07777 : 0600;
+  const std::string text = formatRegistryText(loaded.tree);
+  if (!replaceFileWith(target.string(), ".new-", mode, true, [&text](int descriptor) {
+        return writeAll(descriptor, text.data(), text.size());
+      })) {
     return false;
   }
   syncFolder(folder);
@@ -227,3 +215,5 @@ void closeRegistryKey(RegistryKey key) {
 std::string registryFilePath() { return locateRegistryFile(); }
 
 std::string registryProblem() { return loadTree().problem; }
+
+}  // namespace quillet

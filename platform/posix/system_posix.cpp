@@ -5,6 +5,8 @@
 
 #include "platform/system.h"
 
+namespace quillet {
+
 namespace {
 
 std::string& commandLine() {
@@ -37,3 +39,5 @@ void setCommandLineArguments(int argc, const char* const* argv) {
   }
   commandLine() = line;
 }
+
+}  // namespace quillet

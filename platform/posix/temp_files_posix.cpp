@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
+namespace quillet {
+
 std::string createTemporaryFile() {
   const char* dir = std::getenv("TMPDIR");
   std::string pattern = (dir != nullptr && *dir != '\0') ? dir : "/tmp";
@@ -18,3 +20,5 @@ std::string createTemporaryFile() {
   close(fd);
   return std::string(name.data());
 }
+
+}  // namespace quillet

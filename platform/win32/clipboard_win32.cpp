@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+namespace quillet {
+
 namespace {
 
 // Opens the clipboard without an owner window for the lifetime of the object.
@@ -56,3 +58,5 @@ void emptyClipboard() {
   OpenedClipboard clipboard;
   if (clipboard) EmptyClipboard();
 }
+
+}  // namespace quillet

@@ -4,7 +4,11 @@
 #include <io.h>
 #include <stdio.h>
 
+namespace quillet {
+
 void useBinaryStandardStreams() {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
 }
+
+}  // namespace quillet

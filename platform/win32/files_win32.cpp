@@ -4,6 +4,8 @@
 
 #include "platform/files.h"
 
+namespace quillet {
+
 bool listDirectory(const char* folder, std::vector<DirectoryEntry>& entries) {
   entries.clear();
   const std::string pattern = std::string(folder) + "\\*";
@@ -25,3 +27,5 @@ bool createDirectory(const char* path) { return CreateDirectoryA(path, nullptr) 
 bool copyFileReplacing(const char* from, const char* to) { return CopyFileA(from, to, FALSE) != 0; }
 
 bool deleteFile(const char* path) { return DeleteFileA(path) != 0; }
+
+}  // namespace quillet

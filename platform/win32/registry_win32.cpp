@@ -2,6 +2,8 @@
 
 #include "platform/registry.h"
 
+namespace quillet {
+
 // A RegistryKey is the HKEY itself; the handle type is only ever cast back.
 namespace {
 
@@ -65,3 +67,5 @@ void closeRegistryKey(RegistryKey key) {
 std::string registryFilePath() { return ""; }
 
 std::string registryProblem() { return ""; }
+
+}  // namespace quillet

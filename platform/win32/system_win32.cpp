@@ -2,8 +2,12 @@
 
 #include "platform/system.h"
 
+namespace quillet {
+
 void sleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
 
 std::string wholeCommandLine() { return GetCommandLineA(); }
 
 void setCommandLineArguments(int, const char* const*) {}  // the system keeps the line
+
+}  // namespace quillet

@@ -2,6 +2,8 @@
 
 #include "platform/win32/windows_api.h"
 
+namespace quillet {
+
 std::string createTemporaryFile() {
   char folder[MAX_PATH + 1];
   const DWORD length = GetTempPathA(sizeof folder, folder);
@@ -11,3 +13,5 @@ std::string createTemporaryFile() {
   if (GetTempFileNameA(folder, "qlt", 0, name) == 0) return {};
   return name;
 }
+
+}  // namespace quillet

@@ -2,6 +2,8 @@
 
 #include "platform/ui.h"
 
+namespace quillet {
+
 void pumpPending() {
   MSG message;
   // PM_REMOVE takes WM_QUIT off the queue too, and DispatchMessage sends it to no window:
@@ -15,3 +17,5 @@ void pumpPending() {
 void setDialogItemText(void* dialog, int controlId, const char* text) {
   SetDlgItemTextA(static_cast<HWND>(dialog), controlId, text);
 }
+
+}  // namespace quillet

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace quillet {
+
 namespace {
 
 using Names = std::vector<std::string>;
@@ -39,3 +41,5 @@ TEST(CommandLineTest, LastWordIsTheTextAfterTheLastBlank) {
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -5,6 +5,8 @@
 
 #include "app/app_context.h"
 
+namespace quillet {
+
 namespace {
 
 TEST(FlowStateTest, NamesAndFilesBeyondTheirSlotsOrCountsAreRefused) {
@@ -41,3 +43,5 @@ TEST(FlowStateTest, StartingOverWinsOverMovingOn) {
 }
 
 }  // namespace
+
+}  // namespace quillet

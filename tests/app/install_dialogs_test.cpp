@@ -9,6 +9,8 @@
 #include "app/resources/resource_ids.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -84,3 +86,5 @@ TEST(InstallDialogsTest, CancelDeletesTheTemporaryDocumentOnlyWhenInstalling) {
 }
 
 }  // namespace
+
+}  // namespace quillet

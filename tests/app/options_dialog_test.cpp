@@ -13,6 +13,8 @@
 #include "tests/support/test_registry.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -133,3 +135,5 @@ TEST_F(OptionsDialogTest, TextFieldsKeepTheBytesAfterTheirEndAsTheStoreHoldsThem
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -4,6 +4,8 @@
 
 #include "source/source_kind.h"
 
+namespace quillet {
+
 namespace {
 
 TEST(OptionsRulesTest, DocumentNamesAreTheSameInEveryRun) {
@@ -45,3 +47,5 @@ TEST(OptionsRulesTest, NamesAreCutToThirtyTwoCharacters) {
 }
 
 }  // namespace
+
+}  // namespace quillet

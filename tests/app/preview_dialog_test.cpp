@@ -14,6 +14,8 @@
 #include <csignal>
 #endif
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -77,3 +79,5 @@ TEST(PreviewDialogTest, AFileThatCannotBeWrittenWholeIsNotLeftBehind) {
 #endif
 
 }  // namespace
+
+}  // namespace quillet

@@ -7,6 +7,8 @@
 #include "tests/cli/cli_test_support.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -22,7 +24,7 @@ class BuildCommandTest : public ::testing::Test {
 
   // The text stored in a database.
   std::string stored(const std::string& path) {
-    const ImportedDoc doc = importDoc(path.c_str(), [](std::string_view, std::string_view) {});
+    const ImportedDoc doc = importDoc(path.c_str());
     return doc.text ? std::string(doc.text.get(), doc.length) : "<not a doc>";
   }
 };
@@ -113,3 +115,5 @@ TEST_F(BuildCommandTest, UnknownTypeIsAUsageError) {
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace quillet {
+
 // The result of running one subcommand in-process.
 struct CommandRun {
   int exitCode;
@@ -23,3 +25,5 @@ CommandRun runCommand(Command command, const std::vector<std::string>& args) {
                  testing::internal::GetCapturedStderr()};
   return run;
 }
+
+}  // namespace quillet

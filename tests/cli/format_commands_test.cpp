@@ -5,6 +5,8 @@
 #include "tests/cli/cli_test_support.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -98,3 +100,5 @@ TEST_F(FormatCommandsTest, InfoShowsHeaderRecordsAndDocHeader) {
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -4,6 +4,8 @@
 #include "tests/cli/cli_test_support.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -69,3 +71,5 @@ TEST_F(HtmlCommandTest, UsageErrorsExitWithTwo) {
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -6,13 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "cli/commands.h"
 #include "platform/registry.h"
 #include "tests/cli/cli_test_support.h"
 #include "tests/support/palm_desktop_fake.h"
 #include "tests/support/test_registry.h"
 #include "tests/support/test_support.h"
+
+namespace quillet {
 
 namespace {
 
@@ -144,4 +146,6 @@ TEST_F(InstallCommandTest, UsageErrors) {
 }
 
 }  // namespace
+}  // namespace quillet
+
 #endif

@@ -5,13 +5,15 @@
 
 #include <cstring>
 
-#include "app/app_options.h"
-#include "app/settings_store.h"
+#include "settings/app_options.h"
+#include "settings/settings_store.h"
 #include "cli/commands.h"
 #include "platform/registry.h"
 #include "tests/cli/cli_test_support.h"
 #include "tests/support/test_registry.h"
 #include "tests/support/test_support.h"
+
+namespace quillet {
 
 namespace {
 
@@ -69,4 +71,6 @@ TEST(SettingsCommandTest, ReportsAFileItCannotReadAndLeavesIt) {
 }
 
 }  // namespace
+}  // namespace quillet
+
 #endif

@@ -5,13 +5,15 @@
 
 #include <string>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "cli/commands.h"
 #include "platform/registry.h"
 #include "tests/cli/cli_test_support.h"
 #include "tests/support/palm_desktop_fake.h"
 #include "tests/support/test_registry.h"
 #include "tests/support/test_support.h"
+
+namespace quillet {
 
 namespace {
 
@@ -80,4 +82,6 @@ TEST(UsersCommandTest, ReportsAMissingPalmFolderOrRegistryAndLeftOutUsers) {
 }
 
 }  // namespace
+}  // namespace quillet
+
 #endif

@@ -10,6 +10,8 @@
 #include "tests/format/scan_compressor_reference.h"
 #include "tests/format/text_mode_reference.h"
 
+namespace quillet {
+
 namespace reference {
 
 namespace {
@@ -103,3 +105,5 @@ int buildDocByAppends(const char* textPath, const char* outputPath, char* palmNa
 }
 
 }  // namespace reference
+
+}  // namespace quillet

@@ -13,6 +13,8 @@
 #include "tests/format/append_builder_reference.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -194,3 +196,5 @@ TEST(BuilderEquivalenceTest, RecordCeiling) {
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -13,6 +13,8 @@
 #include "tests/format/append_builder_reference.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -69,5 +71,7 @@ TEST(BuilderPosixTest, WritesThatFailAreReportedNotPassedOffAsADatabase) {
 }
 
 }  // namespace
+
+}  // namespace quillet
 
 #endif  // _WIN32

@@ -10,6 +10,8 @@
 #include "format/doc_importer.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -171,3 +173,5 @@ TEST_F(DocBuilderTest, TextRecordThatCannotBeAddedKeepsEarlierRecordsAndFixesThe
 }
 
 }  // namespace
+
+}  // namespace quillet

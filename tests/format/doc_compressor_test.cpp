@@ -8,6 +8,8 @@
 #include "tests/format/scan_compressor_reference.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -206,3 +208,5 @@ TEST(DocCompressorTest, BackReferencesStayInsideTheWindow) {
 }
 
 }  // namespace
+
+}  // namespace quillet

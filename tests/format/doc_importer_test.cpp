@@ -9,6 +9,8 @@
 #include "format/pdb_writer.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -38,17 +40,12 @@ Bytes record0(unsigned compression, unsigned textRecords) {
 
 class DocImporterTest : public ::testing::Test {
  protected:
-  TempDir dir;
-  std::string path = dir.file("in.pdb");
-  std::vector<std::string> messages;
-  MessageSink sink = [this](std::string_view caption, std::string_view text) {
-    messages.push_back(std::string(caption) + "|" + std::string(text));
-  };
+  std::vector<ImportStatus> refusals;
 
   // Imports bytes; returns the text, or "<none>" when the importer refused.
   std::string import(const Bytes& file) {
-    writeFile(path, file);
-    const ImportedDoc doc = importDoc(path.c_str(), sink);
+    const ImportedDoc doc = importDocBytes(file);
+    if (doc.status != ImportStatus::kImported) refusals.push_back(doc.status);
     if (!doc.text) return "<none>";
     EXPECT_EQ(doc.text.get()[doc.length], '\0');
     return std::string(doc.text.get(), doc.length);
@@ -62,7 +59,7 @@ TEST_F(DocImporterTest, DecoderExamples) {
   EXPECT_EQ(import(makeDatabase({record0(2, 1), hexBytes("E2")})), " b");
   EXPECT_EQ(import(makeDatabase({record0(2, 1), hexBytes("61 62 63 80 18")})), "abcabc");
   EXPECT_EQ(import(makeDatabase({record0(2, 1), hexBytes("61 00 62 02 00 63")})), "abc");
-  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(refusals.empty());
 }
 
 TEST_F(DocImporterTest, AnyCreatorIsAccepted) {
@@ -74,14 +71,16 @@ TEST_F(DocImporterTest, AnyCreatorIsAccepted) {
 TEST_F(DocImporterTest, OtherTypesAreRefusedWithTheTwoLineMessage) {
   EXPECT_EQ(import(makeDatabase({record0(2, 1), bytesOf("hi")}, "Data")), "<none>");
   EXPECT_EQ(import(makeDatabase({record0(2, 1), bytesOf("hi")}, "text")), "<none>");
-  ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(messages[0], std::string("File Import Error|") + kImportNotDoc);
+  ASSERT_EQ(refusals.size(), 2u);
+  EXPECT_EQ(refusals[0], ImportStatus::kNotDoc);
 }
 
-TEST_F(DocImporterTest, MissingFileIsReported) {
-  EXPECT_FALSE(importDoc(dir.file("nope.pdb").c_str(), sink).text);
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], "File Import Error|Cannot open specified file\n");
+TEST_F(DocImporterTest, FilesAreReadWholeAndAMissingOneIsReported) {
+  TempDir dir;
+  writeFile(dir.file("in.pdb"), makeDatabase({record0(2, 1), bytesOf("hi")}));
+  const ImportedDoc doc = importDoc(dir.file("in.pdb").c_str());
+  EXPECT_EQ(std::string(doc.text.get(), doc.length), "hi");
+  EXPECT_EQ(importDoc(dir.file("nope.pdb").c_str()).status, ImportStatus::kCannotOpen);
 }
 
 TEST_F(DocImporterTest, UncompressedRecordsAreCopiedUnchanged) {
@@ -112,7 +111,7 @@ TEST_F(DocImporterTest, RunsAndReferencesCarryAcrossRecords) {
 TEST_F(DocImporterTest, TooShortForAHeaderIsNotADoc) {
   EXPECT_EQ(import(bytesOf("TEXt")), "<none>");
   EXPECT_EQ(import({}), "<none>");
-  EXPECT_EQ(messages.size(), 2u);
+  EXPECT_EQ(refusals.size(), 2u);
 }
 
 TEST_F(DocImporterTest, NoRecordsAtAllIsNotADoc) { EXPECT_EQ(import(makeDatabase({})), "<none>"); }
@@ -129,7 +128,7 @@ TEST_F(DocImporterTest, NoTextRecordsGiveAnEmptyText) {
   EXPECT_EQ(import(makeDatabase({record0(2, 0)})), "");  // what a failed build leaves
   EXPECT_EQ(import(makeDatabase({record0(2, 3)})), "");  // count says 3, none there
   EXPECT_EQ(import(makeDatabase({record0(2, 0), bytesOf("ignored")})), "");
-  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(refusals.empty());
 }
 
 TEST_F(DocImporterTest, TextBeyondTheCountedRecordsIsCut) {
@@ -251,3 +250,5 @@ TEST_F(DocImporterTest, GarbageNeverOverruns) {
 }
 
 }  // namespace
+
+}  // namespace quillet

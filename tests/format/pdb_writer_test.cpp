@@ -8,6 +8,8 @@
 #include "format/byte_order.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -173,3 +175,5 @@ TEST(ByteOrderTest, StreamAndMemoryFormsAgree) {
 }
 
 }  // namespace
+
+}  // namespace quillet

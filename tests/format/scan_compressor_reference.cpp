@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace quillet {
+
 namespace reference {
 
 namespace {
@@ -122,3 +124,5 @@ std::size_t compressRecordByScan(unsigned char* output, const unsigned char* inp
 }
 
 }  // namespace reference
+
+}  // namespace quillet

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+namespace quillet {
+
 // The compressor as first written: every search scans the window from its start, first
 // byte then the whole pattern. Slow and plainly right; the fast compressor must give the
 // same bytes for every input.
@@ -12,3 +14,5 @@ int findEarliestMatchByScan(const unsigned char* input, int windowStart, int pat
 std::size_t compressRecordByScan(unsigned char* output, const unsigned char* input, std::size_t n);
 
 }  // namespace reference
+
+}  // namespace quillet

@@ -5,6 +5,8 @@
 #include "tests/format/text_mode_reference.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -71,3 +73,5 @@ TEST(StoredTextTest, LongTextWithCrLfAtTheDefaultBlockEdge) {
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -1,5 +1,7 @@
 #include "tests/format/text_mode_reference.h"
 
+namespace quillet {
+
 namespace {
 constexpr int kCR = 0x0D;
 constexpr int kLF = 0x0A;
@@ -21,3 +23,5 @@ int TextModeReader::get() {
   }
   return c;
 }
+
+}  // namespace quillet

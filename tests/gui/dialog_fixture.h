@@ -17,6 +17,8 @@
 #include "platform/clipboard.h"
 #include "tests/support/test_registry.h"
 
+namespace quillet {
+
 class ProgramDialogTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -112,3 +114,5 @@ class ProgramDialogTest : public testing::Test {
 
   UINT_PTR watchdog_ = 0;
 };
+
+}  // namespace quillet

@@ -14,6 +14,8 @@
 
 #include <commctrl.h>
 
+namespace quillet {
+
 namespace {
 
 // Lets the dialog draw itself completely before the picture is taken.
@@ -138,7 +140,10 @@ const Shot kShots[] = {
 
 }  // namespace
 
+}  // namespace quillet
+
 int main(int argc, char** argv) {
+  using namespace quillet;
   if (argc != 2) {
     std::fprintf(stderr, "usage: dialog-gallery FOLDER\n");
     return 2;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace quillet {
+
 namespace {
 
 // A cursor over the template's words, checked against its end.
@@ -140,3 +142,5 @@ bool readDialogTemplate(HMODULE module, int templateId, DialogTemplate& result) 
   }
   return reader.ok();
 }
+
+}  // namespace quillet

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace quillet {
+
 struct TemplateControl {
   DWORD style = 0;
   int id = 0;
@@ -29,3 +31,5 @@ struct DialogTemplate {
 
 // False when the module has no such template or it cannot be read.
 bool readDialogTemplate(HMODULE module, int templateId, DialogTemplate& result);
+
+}  // namespace quillet

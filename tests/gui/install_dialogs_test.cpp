@@ -18,6 +18,8 @@
 #include "tests/gui/scripted_user.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace scripted_user;
@@ -135,3 +137,5 @@ TEST_F(InstallDialogsTest, CompletionNamesHotSyncOrTheFileAndOffersExitOrAnother
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/app_context.h"
+#include "app/install_step.h"
 #include "app/resources/resource_ids.h"
 #include "app/win32/install_run_win32.h"
 #include "hotsync/install_run.h"
@@ -22,6 +23,8 @@
 #include "tests/support/palm_desktop_fake.h"
 #include "tests/support/test_registry.h"
 #include "tests/support/test_support.h"
+
+namespace quillet {
 
 namespace {
 
@@ -55,11 +58,10 @@ TEST(InstallRunDialogTest, ShowsEachCopyInTheProgressDialogAndFillsTheBarForTheF
   setFieldText(context.options.outputPath, built);
 
   const Win32Launch launch{GetModuleHandleA(nullptr), SW_SHOWNORMAL};
-  InstallOptions install = progressDialogInstallOptions(launch, context);
   const std::string pilotDesktop = registry.path("U.S. Robotics\\Pilot Desktop");
-  const std::string settingsKey = registry.path("Quillet");
-  install.keys.pilotDesktop = pilotDesktop.c_str();
-  install.settingsKey = settingsKey.c_str();
+  context.settingsKey = registry.path("Quillet");
+  InstallRequest request = installRequestFor(context.flow, context.options);
+  request.keys.pilotDesktop = pilotDesktop.c_str();
   std::vector<std::pair<std::string, std::string>> messages;
 
   // The statuses as someone watching the dialog sees them.
@@ -76,10 +78,11 @@ TEST(InstallRunDialogTest, ShowsEachCopyInTheProgressDialogAndFillsTheBarForTheF
         if (seen.empty() || seen.back() != status) seen.push_back(status);
       }
     });
-    result = runInstall(users, context.flow, context.options, install,
-                        [&](std::string_view caption, std::string_view text) {
-                          messages.emplace_back(caption, text);
-                        });
+    const InstallReport report = installWithProgressDialog(launch, context, request);
+    result = report.matchedNames;
+    applyInstallReport(context.flow, report, [&](std::string_view caption, std::string_view text) {
+      messages.emplace_back(caption, text);
+    });
     finished = true;
   }
   EXPECT_EQ(result, 2);
@@ -116,6 +119,8 @@ TEST(InstallRunDialogTest, ShowsEachCopyInTheProgressDialogAndFillsTheBarForTheF
             installableDatabase("Doc Two", 0x0001));
   EXPECT_FALSE(fileExists(built));
   EXPECT_EQ(context.flow.advanceRequest, 1);
+  EXPECT_EQ(context.flow.selectedUser, 1);
+  EXPECT_EQ(fieldText(context.options.hotsyncName), "Bob");
   DestroyWindow(dialog);
 }
 
@@ -169,3 +174,5 @@ TEST(InstallCommandScenarioTest, CopiesIntoTheUserFoldersAndSetsFlagsRegReadsBac
 }
 
 }  // namespace
+
+}  // namespace quillet

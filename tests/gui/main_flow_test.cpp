@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_options.h"
+#include "settings/app_options.h"
 #include "app/resources/resource_ids.h"
 #include "hotsync/palm_user_list.h"
 #include "platform/clipboard.h"
@@ -28,6 +28,8 @@
 #include "tests/gui/scripted_user.h"
 #include "tests/support/palm_desktop_fake.h"
 #include "tests/support/test_support.h"
+
+namespace quillet {
 
 namespace {
 
@@ -508,3 +510,5 @@ TEST_F(MainFlowTest, FailedLoadsAndBuildsReturnToTheOptionsWithTheOptionsKept) {
 }
 
 }  // namespace
+
+}  // namespace quillet

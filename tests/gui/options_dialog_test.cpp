@@ -13,6 +13,8 @@
 #include "tests/gui/scripted_user.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace scripted_user;
@@ -287,3 +289,5 @@ TEST(OptionsDialogTemplateTest, ButtonsSitBelowTheGroupInsideTheDialog) {
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -9,6 +9,8 @@
 #include "platform/registry_text.h"
 #include "platform/win32/windows_api.h"
 
+namespace quillet {
+
 namespace scripted_user {
 
 namespace {
@@ -70,3 +72,5 @@ bool ScopedPalmDesktop::importStandardValues(const std::string& installFolder) {
 }
 
 }  // namespace scripted_user
+
+}  // namespace quillet

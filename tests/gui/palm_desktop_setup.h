@@ -11,6 +11,8 @@
 
 #include "tests/support/palm_desktop_fake.h"
 
+namespace quillet {
+
 namespace scripted_user {
 
 inline constexpr char kPilotDesktopKey[] = "Software\\U.S. Robotics\\Pilot Desktop";
@@ -47,3 +49,5 @@ class ScopedPalmDesktop {
 };
 
 }  // namespace scripted_user
+
+}  // namespace quillet

@@ -12,6 +12,8 @@
 #include "tests/gui/scripted_user.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace scripted_user;
@@ -127,7 +129,7 @@ TEST_F(PreviewDialogTest, ABlankDocumentOpensWithOneEmptyLineAndAnEmptiedOneCann
   // The build step that follows refuses the empty text.
   TempDir dir;
   removeCarriageReturns(context_.text);
-  const auto buildFile = writeBuildFile(context_.text, [](std::string_view, std::string_view) {});
+  const auto buildFile = writeBuildFile(context_.text);
   ASSERT_TRUE(buildFile);
   char name[40] = "Blank";
   EXPECT_NE(buildDoc(buildFile->c_str(), dir.file("blank.pdb").c_str(), name, false), kBuildOk);
@@ -169,3 +171,5 @@ TEST_F(PreviewDialogTest, CancelStartsOverClosingEndsTheProgramAndNoChoiceSavesN
 }
 
 }  // namespace
+
+}  // namespace quillet

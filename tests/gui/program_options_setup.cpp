@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace quillet {
+
 namespace scripted_user {
 
 namespace {
@@ -78,3 +80,5 @@ AppOptions ScopedProgramOptions::stored() const {
 }
 
 }  // namespace scripted_user
+
+}  // namespace quillet

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_options.h"
+#include "settings/app_options.h"
+
+namespace quillet {
 
 namespace scripted_user {
 
@@ -45,3 +47,5 @@ class ScopedProgramOptions {
 };
 
 }  // namespace scripted_user
+
+}  // namespace quillet

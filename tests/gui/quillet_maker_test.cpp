@@ -15,6 +15,8 @@
 #include "tests/support/palm_desktop_fake.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace scripted_user;
@@ -130,3 +132,5 @@ TEST_F(QuilletMakerTest, WithoutPalmDesktopItSaysSoAndStillFinishesTheScan) {
 }
 
 }  // namespace
+
+}  // namespace quillet

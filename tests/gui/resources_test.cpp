@@ -10,6 +10,8 @@
 #include "app/resources/resource_ids.h"
 #include "tests/gui/dialog_template.h"
 
+namespace quillet {
+
 namespace {
 
 constexpr DWORD kDialogStyle =
@@ -118,3 +120,5 @@ TEST(ResourcesTest, IconAndSplashPictureHaveTheirSizesAndColours) {
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+namespace quillet {
+
 namespace scripted_user {
 
 namespace {
@@ -359,3 +361,5 @@ bool cancelFileDialog(DWORD processId, std::string_view title, DWORD timeout) {
 }
 
 }  // namespace scripted_user
+
+}  // namespace quillet

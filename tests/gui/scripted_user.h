@@ -19,6 +19,8 @@
 #include <thread>
 #include <vector>
 
+namespace quillet {
+
 namespace scripted_user {
 
 // How long a script waits for a window, a text or a program before it gives up.
@@ -146,3 +148,5 @@ bool answerFileDialog(DWORD processId, std::string_view title, const std::string
 bool cancelFileDialog(DWORD processId, std::string_view title, DWORD timeout = kPatience);
 
 }  // namespace scripted_user
+
+}  // namespace quillet

@@ -12,6 +12,8 @@
 #include "tests/gui/scripted_user.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace scripted_user;
@@ -71,3 +73,5 @@ TEST(ScriptedUserTest, AnswersAndCancelsTheCommonFileDialogs) {
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -9,14 +9,16 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_options.h"
-#include "format/file_paths.h"
+#include "settings/app_options.h"
+#include "base/paths.h"
 #include "hotsync/install_flag.h"
 #include "hotsync/install_run.h"
 #include "platform/registry.h"
 #include "tests/support/palm_desktop_fake.h"
 #include "tests/support/test_registry.h"
 #include "tests/support/test_support.h"
+
+namespace quillet {
 
 namespace {
 
@@ -29,11 +31,10 @@ class InstallRunTest : public testing::Test {
   InstallRunTest() {
     setFieldText(users.palmFolder, palm.path());
     setFieldText(users.installFolderName, "Install");
-    install.keys = {pilotDesktop.c_str(), palmDesktop.c_str()};
-    install.settingsKey = settingsKey.c_str();
-    install.createProgress = [this] {
+    request.keys = {pilotDesktop.c_str(), palmDesktop.c_str()};
+    install.open = [this] {
       events.emplace_back("create");
-      return progress;
+      return displayOpens;
     };
     install.setBarRange = [this](std::uint16_t upper) {
       events.push_back("range " + std::to_string(upper));
@@ -41,7 +42,7 @@ class InstallRunTest : public testing::Test {
     install.setBarStep = [this](int step) {
       events.push_back("step size " + std::to_string(step));
     };
-    install.showProgress = [this] { events.emplace_back("show"); };
+    install.show = [this] { events.emplace_back("show"); };
     install.stepBar = [this] { events.emplace_back("step"); };
     install.showStatus = [this](const char* text) {
       events.push_back(std::string("status ") + text);
@@ -50,6 +51,10 @@ class InstallRunTest : public testing::Test {
     install.pause = [this](unsigned ms) { events.push_back("pause " + std::to_string(ms)); };
     install.copyFailed = [this](const FailedCopy& copy) {
       failures.push_back({std::string(copy.to), copy.problem});
+    };
+    // As the application does: the user matched is stored as the last one installed to.
+    install.userMatched = [this](int user) {
+      rememberHotsyncUser(options, fieldText(users.entries[user].userName), settingsKey.c_str());
     };
   }
 
@@ -65,20 +70,19 @@ class InstallRunTest : public testing::Test {
   }
 
   void chooseUsers(std::initializer_list<const char*> names) {
-    for (const char* name : names) ASSERT_TRUE(addCommandLineUser(flow, name));
+    for (const char* name : names) request.userNames.emplace_back(name);
   }
 
   std::string addDocument(const std::string& path, const Bytes& bytes) {
     writeFile(path, bytes);
-    EXPECT_TRUE(addInstallFile(flow, path));
+    request.files.push_back(path);
     return path;
   }
 
+  // The number of names matched, or -1 when the display could not be made.
   int run() {
-    return runInstall(users, flow, options, install,
-                      [this](std::string_view caption, std::string_view text) {
-                        messages.emplace_back(caption, text);
-                      });
+    report = runInstall(users, request, install);
+    return report.displayMissing ? -1 : report.matchedNames;
   }
 
   std::string flagPath(int number) const {
@@ -112,14 +116,13 @@ class InstallRunTest : public testing::Test {
   FakePalmFolder palm{dir.file("Palm")};
   Bytes usersDat = bytesOf("Palm users file");
   PalmUserList users;
-  FlowState flow;
   AppOptions options;
-  InstallOptions install;
-  int dialogStandIn = 0;
-  DialogHandle progress = &dialogStandIn;
+  InstallRequest request;
+  InstallDisplay install;
+  InstallReport report;
+  bool displayOpens = true;
   std::vector<std::string> events;
   std::vector<std::pair<std::string, CopyProblem>> failures;
-  std::vector<std::pair<std::string, std::string>> messages;
 };
 
 TEST_F(InstallRunTest, InstallsTheTemporaryDocumentForOneUserAndDeletesIt) {
@@ -127,8 +130,8 @@ TEST_F(InstallRunTest, InstallsTheTemporaryDocumentForOneUserAndDeletesIt) {
   addUser("Ann Smith", "SmithA", 7);
   const Bytes document = installableDatabase("My Book: Part 1", 0x0008, "the book's records");
   const std::string built = addDocument(dir.file("tempdoc2.$$$"), document);
-  std::strcat(flow.installFiles[0], " \r\n");  // trimmed before use, and kept trimmed
-  setFieldText(options.outputPath, built);
+  request.files[0] += " \r\n";  // trimmed before use, and reported trimmed
+  request.temporaryDocument = built;
   chooseUsers({"ann smith"});
   // hotsyncName is stored before the copies are made.
   std::string storedAtFirstStatus;
@@ -170,13 +173,8 @@ TEST_F(InstallRunTest, InstallsTheTemporaryDocumentForOneUserAndDeletesIt) {
   EXPECT_FALSE(hasValue(flagPath(3)));
 
   EXPECT_FALSE(fileExists(built));
-  EXPECT_EQ(std::string(flow.installFiles[0]), built);
-  EXPECT_EQ(flow.currentDialog, progress);
-  EXPECT_EQ(flow.selectedUser, 1);
-  EXPECT_EQ(flow.commandLineUserCount, 0);
-  EXPECT_EQ(flow.advanceRequest, 1);
-  EXPECT_EQ(flow.quitRequest, 0);
-  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(report.files, std::vector<std::string>{built});
+  EXPECT_EQ(report.lastUser, 1);
   EXPECT_TRUE(failures.empty());
 }
 
@@ -185,9 +183,7 @@ TEST_F(InstallRunTest, NamesMatchWithAsciiCaseFoldedAndEachMatchInstallsAgain) {
   addUser("Ann", "SmithA", 7);
   addUser("ANN", "SmithB", 8);
   addUser("\xC9mile", "Emile", 9);
-  options.saveToFile = 1;
   const std::string saved = addDocument(dir.file("saved.pdb"), installableDatabase("Saved", 0));
-  setFieldText(options.outputPath, saved);
   chooseUsers({"aNN", "\xE9mile", "BOB", "bobby", "An", "ann"});
 
   EXPECT_EQ(run(), 3);
@@ -202,30 +198,24 @@ TEST_F(InstallRunTest, NamesMatchWithAsciiCaseFoldedAndEachMatchInstallsAgain) {
   // The bar is full after the first user; it is stepped on, not widened.
   EXPECT_EQ(countEvents("range 2"), 1u);
   EXPECT_EQ(countEvents("step"), 6u);
-  EXPECT_EQ(flow.selectedUser, 1);
+  EXPECT_EQ(report.lastUser, 1);
   EXPECT_EQ(storedHotsyncName(), "Ann");
   EXPECT_TRUE(hasValue(flagPath(7)));
   EXPECT_TRUE(hasValue(flagPath(3)));
   EXPECT_FALSE(hasValue(flagPath(8)));
   EXPECT_FALSE(hasValue(flagPath(9)));
   EXPECT_EQ(countEntries(palm.pathOf("SmithB", "Install")), 0u);
-  EXPECT_TRUE(fileExists(saved));  // saving to a file: the document is the user's
-  EXPECT_TRUE(messages.empty());
+  EXPECT_TRUE(fileExists(saved));  // no temporary document: the document is the user's
 }
 
-TEST_F(InstallRunTest, WhenNoNameMatchesItSaysSoQuitsAndStillDeletesTheTemporaryDocument) {
+TEST_F(InstallRunTest, WhenNoNameMatchesItStillDeletesTheTemporaryDocument) {
   addUser("Ann Smith", "SmithA", 7);
   const std::string built = addDocument(dir.file("tempdoc2.$$$"), installableDatabase("Book", 0));
-  setFieldText(options.outputPath, built);
+  request.temporaryDocument = built;
   chooseUsers({"Ann", ""});
 
   EXPECT_EQ(run(), 0);
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].first, "Install Error");
-  EXPECT_EQ(messages[0].second, "No valid users selected");
-  EXPECT_EQ(flow.quitRequest, 1);
-  EXPECT_EQ(flow.advanceRequest, 1);
-  EXPECT_EQ(flow.commandLineUserCount, 0);
+  EXPECT_EQ(report.lastUser, -1);
   EXPECT_FALSE(fileExists(built));
   EXPECT_EQ(countEntries(palm.pathOf("SmithA", "Install")), 0u);
   EXPECT_EQ(storedHotsyncName(), "<none>");
@@ -236,18 +226,15 @@ TEST_F(InstallRunTest, WhenNoNameMatchesItSaysSoQuitsAndStillDeletesTheTemporary
 TEST_F(InstallRunTest, WithoutItsProgressDisplayTheRunDoesNothing) {
   addUser("Ann Smith", "SmithA", 7);
   const std::string built = addDocument(dir.file("tempdoc2.$$$"), installableDatabase("Book", 0));
-  setFieldText(options.outputPath, built);
+  request.temporaryDocument = built;
   chooseUsers({"Ann Smith"});
-  progress = nullptr;
+  displayOpens = false;
 
-  EXPECT_EQ(run(), kInstallProgressMissing);
+  EXPECT_EQ(run(), -1);
   EXPECT_EQ(events, (std::vector<std::string>{"create"}));
   EXPECT_TRUE(fileExists(built));
   EXPECT_EQ(countEntries(palm.pathOf("SmithA", "Install")), 0u);
-  EXPECT_EQ(flow.commandLineUserCount, 1);
-  EXPECT_EQ(flow.advanceRequest, 0);
-  EXPECT_EQ(flow.currentDialog, nullptr);
-  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(storedHotsyncName(), "<none>");
 }
 
 TEST_F(InstallRunTest, EachDocumentIsNamedByItsHeaderOrElseItsPath) {
@@ -257,7 +244,7 @@ TEST_F(InstallRunTest, EachDocumentIsNamedByItsHeaderOrElseItsPath) {
   const Bytes game = installableDatabase("Game", 0x0001, "resources");
   addDocument(dir.file("game.pdb"), game);
   addDocument(dir.file("tiny.PRC"), bytesOf("too short"));
-  EXPECT_TRUE(addInstallFile(flow, dir.file("missing.pdb")));
+  request.files.push_back(dir.file("missing.pdb"));
   addDocument(dir.file("unnamed.pdb"), installableDatabase("", 0, "no name"));
   writeFile(inInstall("Game.prc"), "an older copy");
   chooseUsers({"Ann Smith"});
@@ -283,14 +270,13 @@ TEST_F(InstallRunTest, EachDocumentIsNamedByItsHeaderOrElseItsPath) {
   EXPECT_EQ(countEvents("status Installing '' to user 'Ann Smith'\n\n(" + installFolder + ")..."),
             1u);
   EXPECT_TRUE(hasValue(flagPath(7)));
-  EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(InstallRunTest, ATargetTooLongIsNotCopiedAndTheStatusIsCut) {
   addUser("Ann Smith", "SmithA", 7);
   // A relative path to no file: its 250-character base name is the database name.
   const std::string longName(250, 'n');
-  ASSERT_TRUE(addInstallFile(flow, longName + ".pdb"));
+  request.files.push_back(longName + ".pdb");
   chooseUsers({"Ann Smith"});
 
   EXPECT_EQ(run(), 1);
@@ -311,20 +297,20 @@ TEST_F(InstallRunTest, TheFlagIsTheFirstRecordsNumberUnderHotSyncManager) {
   // its length byte.
   usersDat = concat({usersDat, usersDatRecord(12, "Ann Smith", "SmithA2")});
   palm.writeUsersDat(usersDat);
-  EXPECT_EQ(markUserForInstall(users, "Ann Smith", install.keys), 0);
+  EXPECT_EQ(markUserForInstall(users, "Ann Smith", request.keys), 0);
   EXPECT_TRUE(hasValue(flagPath(7)));
   EXPECT_FALSE(hasValue(flagPath(12)));
-  EXPECT_EQ(markUserForInstall(users, "Bob", install.keys), 0);
+  EXPECT_EQ(markUserForInstall(users, "Bob", request.keys), 0);
   EXPECT_TRUE(hasValue(pilotDesktop + "\\HotSync Manager\\Install-2"));
 
   // Not in the list exactly, not in users.dat with its length byte, no users.dat.
-  EXPECT_EQ(markUserForInstall(users, "bob", install.keys), -1);
+  EXPECT_EQ(markUserForInstall(users, "bob", request.keys), -1);
   palm.writeUsersDat(concat(
       {bytesOf("Palm users file"), bytesOf(std::string("\x04\x00\x5A\x00\x06", 5) + "Carla")}));
-  EXPECT_EQ(markUserForInstall(users, "Carla", install.keys), -1);
+  EXPECT_EQ(markUserForInstall(users, "Carla", request.keys), -1);
   EXPECT_FALSE(hasValue(flagPath(4)));
   std::remove(palm.pathOf("users.dat").c_str());
-  EXPECT_EQ(markUserForInstall(users, "Ann Smith", install.keys), -1);
+  EXPECT_EQ(markUserForInstall(users, "Ann Smith", request.keys), -1);
 }
 
 TEST(HotsyncNumberTest, ANameTooNearTheStartHasNoNumberBeforeIt) {
@@ -334,3 +320,5 @@ TEST(HotsyncNumberTest, ANameTooNearTheStartHasNoNumberBeforeIt) {
 }
 
 }  // namespace
+
+}  // namespace quillet

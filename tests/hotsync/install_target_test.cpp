@@ -5,9 +5,11 @@
 #include <cstring>
 #include <string>
 
-#include "format/file_paths.h"
+#include "base/paths.h"
 #include "hotsync/install_target.h"
 #include "tests/support/test_support.h"
+
+namespace quillet {
 
 namespace {
 
@@ -205,11 +207,11 @@ TEST(TrimInstallPathTest, LineEndsFirstThenBlanksOnceEach) {
       {"", ""},
   };
   for (const Case& test : cases) {
-    char path[32] = {};
-    std::strcpy(path, test.path);
-    trimInstallPath(path, sizeof path);
-    EXPECT_EQ(std::string(path), test.trimmed) << testing::PrintToString(std::string(test.path));
+    EXPECT_EQ(trimmedInstallPath(test.path), test.trimmed)
+        << testing::PrintToString(std::string(test.path));
   }
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -4,10 +4,12 @@
 #include <cstring>
 #include <string>
 
-#include "format/file_paths.h"
+#include "base/paths.h"
 #include "hotsync/user_scan.h"
 #include "tests/support/palm_desktop_fake.h"
 #include "tests/support/test_support.h"
+
+namespace quillet {
 
 namespace {
 
@@ -105,3 +107,5 @@ TEST(UsersFileTest, LookupCutsLongNamesAndFallsBackToTheFolderName) {
 }
 
 }  // namespace
+
+}  // namespace quillet

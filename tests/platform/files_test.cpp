@@ -8,6 +8,8 @@
 #include "platform/files.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -75,3 +77,5 @@ TEST_F(FilesTest, NamesPassAsTheirWindows1252Bytes) {
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -11,6 +11,8 @@
 #include "tests/support/test_registry.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -87,3 +89,5 @@ TEST(RegistryFileTest, FileItCannotReadIsReportedAndNeverOverwritten) {
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -8,6 +8,8 @@
 #include "platform/registry_text.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -129,3 +131,5 @@ TEST(RegistryTextTest, RefusesWhatItCannotKeepAndNamesTheLine) {
 }
 
 }  // namespace
+
+}  // namespace quillet

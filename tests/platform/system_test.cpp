@@ -5,6 +5,8 @@
 
 #include "platform/system.h"
 
+namespace quillet {
+
 namespace {
 
 TEST(SystemTest, SleepWaitsAtLeastTheTimeAsked) {
@@ -31,3 +33,5 @@ TEST(SystemTest, CommandLineJoinsTheArgumentsQuotingBlanks) {
 #endif
 
 }  // namespace
+
+}  // namespace quillet

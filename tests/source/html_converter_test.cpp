@@ -6,6 +6,8 @@
 
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -261,3 +263,5 @@ TEST(HtmlConverterTest, FileFormFailuresReturnZeroAndLeaveNoOutputBehind) {
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+namespace quillet {
+
 namespace {
 
 struct Result {
@@ -111,3 +113,5 @@ TEST(HtmlEntitiesTest, EveryRowIsReachableWithItsOwnLength) {
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace quillet {
+
 namespace {
 
 WorkText textOf(std::string_view bytes) {
@@ -80,3 +82,5 @@ TEST(LineBreaksTest, OperationsOnNoTextDoNothing) {
 }
 
 }  // namespace
+
+}  // namespace quillet

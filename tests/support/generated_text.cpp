@@ -1,5 +1,7 @@
 #include "tests/support/generated_text.h"
 
+namespace quillet {
+
 namespace testing_support {
 
 std::uint64_t TestRandom::next() {
@@ -107,3 +109,5 @@ const char* textKindName(TextKind kind) {
 }
 
 }  // namespace testing_support
+
+}  // namespace quillet

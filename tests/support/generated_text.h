@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace quillet {
+
 // Generated inputs shared by the tests and the benchmarks (no GoogleTest here).
 namespace testing_support {
 
@@ -39,3 +41,5 @@ std::string generatedText(TextKind kind, std::size_t size, std::uint64_t seed = 
 const char* textKindName(TextKind kind);
 
 }  // namespace testing_support
+
+}  // namespace quillet

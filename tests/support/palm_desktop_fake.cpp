@@ -4,7 +4,9 @@
 
 #include <filesystem>
 
-#include "format/file_paths.h"
+#include "base/paths.h"
+
+namespace quillet {
 
 namespace testing_support {
 
@@ -67,3 +69,5 @@ void FakePalmFolder::writeUsersDat(const Bytes& bytes) const {
 }
 
 }  // namespace testing_support
+
+}  // namespace quillet

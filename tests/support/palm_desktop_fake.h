@@ -7,6 +7,8 @@
 
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace testing_support {
 
 // One user's record in Palm Desktop's users.dat, laid out the way the program reads it:
@@ -42,3 +44,5 @@ class FakePalmFolder {
 };
 
 }  // namespace testing_support
+
+}  // namespace quillet

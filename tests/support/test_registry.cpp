@@ -11,6 +11,8 @@
 #include "platform/win32/windows_api.h"
 #endif
 
+namespace quillet {
+
 namespace testing_support {
 
 namespace {
@@ -75,3 +77,5 @@ bool queryValueAt(const std::string& settingPath, std::uint32_t& type, Bytes& da
 }
 
 }  // namespace testing_support
+
+}  // namespace quillet

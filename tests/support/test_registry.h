@@ -6,6 +6,8 @@
 
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace testing_support {
 
 // A registry of the test's own, so that the same tests run on both backends. POSIX:
@@ -38,3 +40,5 @@ class ScopedTestRegistry {
 bool queryValueAt(const std::string& settingPath, std::uint32_t& type, Bytes& data);
 
 }  // namespace testing_support
+
+}  // namespace quillet

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <fstream>
 
+namespace quillet {
+
 namespace testing_support {
 
 namespace fs = std::filesystem;
@@ -165,3 +167,5 @@ std::string hexOf(const Bytes& bytes) {
 }
 
 }  // namespace testing_support
+
+}  // namespace quillet

@@ -8,6 +8,8 @@
 
 #include "tests/support/generated_text.h"
 
+namespace quillet {
+
 namespace testing_support {
 
 using Bytes = std::vector<unsigned char>;
@@ -72,3 +74,5 @@ Bytes hexBytes(std::string_view hex);
 std::string hexOf(const Bytes& bytes);
 
 }  // namespace testing_support
+
+}  // namespace quillet

@@ -5,6 +5,8 @@
 
 #include "platform/ui.h"
 
+namespace quillet {
+
 namespace {
 
 constexpr UINT kWorkMessage = WM_APP + 7;
@@ -46,3 +48,5 @@ TEST(MessageQueueTest, PumpDispatchesEverythingWaitingAndLosesTheQuitMessage) {
 }
 
 }  // namespace
+
+}  // namespace quillet

@@ -11,6 +11,8 @@
 #include "tests/support/test_registry.h"
 #include "tests/support/test_support.h"
 
+namespace quillet {
+
 namespace {
 
 using namespace testing_support;
@@ -54,3 +56,5 @@ TEST(RegistryImportTest, RegImportReadsBackEveryValueAsWritten) {
 }
 
 }  // namespace
+
+}  // namespace quillet

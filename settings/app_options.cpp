@@ -1,11 +1,14 @@
-#include "app/app_options.h"
+#include "settings/app_options.h"
 
 #include <bit>
 #include <cstdio>
 #include <cstring>
 
-#include "app/settings_store.h"
+#include "base/fixed_field.h"
+#include "settings/settings_store.h"
 #include "platform/registry.h"
+
+namespace quillet {
 
 namespace {
 
@@ -89,3 +92,10 @@ int storeAppOptions(const AppOptions& options, const char* keyPath) {
 int storeHotsyncName(const AppOptions& options, const char* keyPath) {
   return writeOption(options, loadedOptions()[0], keyPath);
 }
+
+int rememberHotsyncUser(AppOptions& options, std::string_view userName, const char* keyPath) {
+  setFieldText(options.hotsyncName, userName);
+  return storeHotsyncName(options, keyPath);
+}
+
+}  // namespace quillet

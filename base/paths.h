@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace quillet {
+
 // Path helpers that need no operating-system call. On Windows both '\' and '/' separate
 // folders (and "C:" ends a drive); elsewhere only '/' does.
 
@@ -24,3 +26,20 @@ std::string_view fileNameOf(std::string_view path);
 
 // A file name beside path, in the same folder.
 std::string siblingPath(std::string_view path, std::string_view name);
+
+// folder, a separator, name.
+std::string joinPath(std::string_view folder, std::string_view name);
+
+// A path cut into its parts by the platform's path rules. On Windows "C:" is the drive and
+// both '\' and '/' end folders; elsewhere there is no drive and only '/' does. The
+// extension is the last '.' of the file name and what follows it; the base name is what
+// precedes it ("notes.v2.pdb": "notes.v2" and ".pdb"; ".pdb": "" and ".pdb").
+struct SplitPath {
+  std::string drive;      // "C:" or ""
+  std::string folder;     // with its trailing separator, or ""
+  std::string baseName;   // the file name without its extension
+  std::string extension;  // with its '.', or ""
+};
+SplitPath splitPath(std::string_view path);
+
+}  // namespace quillet

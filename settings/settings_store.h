@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace quillet {
+
 // One registry value below HKEY_CURRENT_USER, named by a single backslash-separated path
 // such as "Software\Corvane Software\Quillet\v1.0\options_palm_name".
 //
@@ -31,3 +33,5 @@ int readSetting(const char* path, void* buffer, std::uint32_t size);
 // the program's options, kRegDword for HotSync Manager's install flag). Returns 0, or -1
 // at the first call that fails. A path naming keys only creates them and sets nothing.
 int writeSetting(const char* path, const void* data, std::uint32_t size, std::uint32_t type);
+
+}  // namespace quillet

@@ -1,9 +1,11 @@
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 
 #include <cstring>
 #include <vector>
 
 #include "platform/registry.h"
+
+namespace quillet {
 
 namespace {
 
@@ -103,3 +105,5 @@ int writeSetting(const char* path, const void* data, std::uint32_t size, std::ui
       setRegistryValue(keys.innermost(), split.valueName(), type, data, size);
   return status == RegistryStatus::kOk ? 0 : -1;
 }
+
+}  // namespace quillet

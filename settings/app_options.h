@@ -3,8 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "source/source_kind.h"
+
+namespace quillet {
 
 // The options the application keeps between runs, and the conversion's output path.
 // Each persisted field is one REG_BINARY value of the field's full width in the settings
@@ -84,3 +87,10 @@ int storeAppOptions(const AppOptions& options, const char* keyPath = kSettingsKe
 // Writes hotsyncName (50 bytes, REG_BINARY), as the install run does for each user it
 // matches. 0, or -1 on failure.
 int storeHotsyncName(const AppOptions& options, const char* keyPath = kSettingsKeyPath);
+
+// Puts userName into hotsyncName (the bytes after its NUL stay as they were) and stores
+// it: the user most recently installed to. 0, or -1 when it could not be stored.
+int rememberHotsyncUser(AppOptions& options, std::string_view userName,
+                        const char* keyPath = kSettingsKeyPath);
+
+}  // namespace quillet

@@ -4,10 +4,12 @@
 
 #include <string>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "platform/registry.h"
 #include "tests/support/test_registry.h"
 #include "tests/support/test_support.h"
+
+namespace quillet {
 
 namespace {
 
@@ -120,3 +122,5 @@ TEST_F(SettingsStoreTest, ValuesOfOtherTypesReadByteForByteWhenTheyFit) {
 }
 
 }  // namespace
+
+}  // namespace quillet

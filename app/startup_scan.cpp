@@ -1,17 +1,22 @@
-#include "hotsync/startup_scan.h"
+#include "app/startup_scan.h"
 
+#include "app/messages.h"
 #include "app/resources/resource_ids.h"
 #include "platform/system.h"
 #include "platform/ui.h"
 
+namespace quillet {
+
 int startupScan(PalmUserList& users, FlowState& flow,
                 const std::function<DialogHandle()>& createSplash, const ScanOptions& options,
-                const MessageSink& messages) {
+                const MessageSink& sink) {
   const DialogHandle splash = createSplash();
   if (splash == nullptr) return -2;
   flow.currentDialog = splash;
   flow.advanceRequest = 0;
-  scanPalmUsers(users, options, messages);
+  if (scanPalmUsers(users, options) == PalmScan::kNoPalmFolder) {
+    tell(sink, messages::kPalmFolderMissing);
+  }
   if (options.showStatus) options.showStatus("Done");
   if (options.pause) options.pause(kPauseAfterScanMilliseconds);
   return 0;
@@ -28,3 +33,5 @@ ScanOptions splashScanOptions(const FlowState& flow) {
   options.pause = sleepMilliseconds;
   return options;
 }
+
+}  // namespace quillet

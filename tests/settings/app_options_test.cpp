@@ -4,11 +4,13 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_options.h"
-#include "app/settings_store.h"
+#include "settings/app_options.h"
+#include "settings/settings_store.h"
 #include "platform/registry.h"
 #include "tests/support/test_registry.h"
 #include "tests/support/test_support.h"
+
+namespace quillet {
 
 namespace {
 
@@ -97,3 +99,5 @@ TEST_F(AppOptionsTest, UnreadableValuesLeaveTheirFieldsWhileTheOthersLoad) {
 }
 
 }  // namespace
+
+}  // namespace quillet

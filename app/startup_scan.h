@@ -3,9 +3,11 @@
 #include <functional>
 
 #include "app/flow_state.h"
-#include "format/message_sink.h"
+#include "base/message_sink.h"
 #include "hotsync/palm_user_list.h"
 #include "hotsync/user_scan.h"
+
+namespace quillet {
 
 // The scan the program runs once at start-up, behind its splash dialog.
 
@@ -18,7 +20,7 @@ inline constexpr unsigned kPauseAfterScanMilliseconds = 2000;
 // it when it moves on.
 int startupScan(PalmUserList& users, FlowState& flow,
                 const std::function<DialogHandle()>& createSplash, const ScanOptions& options,
-                const MessageSink& messages);
+                const MessageSink& sink);
 
 // Puts text into the status line of the current dialog (the splash's control 1048), then
 // drains the message queue once, so that the splash repaints while the scan works.
@@ -27,3 +29,5 @@ void showScanStatus(const FlowState& flow, const char* text);
 // What the application scans with: statuses through showScanStatus, real pauses, install
 // folders created. REQUIRES: flow outlives the options (they refer to it).
 ScanOptions splashScanOptions(const FlowState& flow);
+
+}  // namespace quillet

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace quillet {
+
+// A file written under a scratch name beside its target and moved over the target only
+// when it is complete, so that the target holds either what it held before or the whole
+// new file, never a part. The scratch name is the target's name, a random token and
+// ".part"; it is created exclusively where the system allows it, so two writers of one
+// target never share a scratch file.
+class ScratchFile {
+ public:
+  // Makes the scratch file and opens it for writing in binary mode; stream() is null when
+  // it cannot be made (see error()).
+  explicit ScratchFile(std::string target);
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+  // Removes the scratch file unless it was committed.
+  ~ScratchFile();
+
+  std::FILE* stream() const { return stream_; }
+  const std::string& path() const { return scratch_; }
+  const std::string& target() const { return target_; }
+  // The system's reason when the scratch file could not be made (errno), else 0.
+  int error() const { return error_; }
+
+  // Closes the stream, for a writer that writes the scratch file by its path. False when the
+  // close reported a failed write.
+  bool closeStream();
+
+  // Closes the stream and moves the scratch file over the target. False, with the scratch
+  // file removed and the target as it was, when a write, the close or the move failed.
+  [[nodiscard]] bool commit();
+
+  // Removes the scratch file now.
+  void discard();
+
+ private:
+  std::string target_;
+  std::string scratch_;
+  std::FILE* stream_ = nullptr;
+  int error_ = 0;
+  bool done_ = false;
+};
+
+// Renames from over to. Where the system renames only onto a free name (Windows), the old
+// file goes first. False when it cannot.
+bool replaceFile(const std::string& from, const std::string& to);
+
+// Writes bytes to path through a ScratchFile. False when it cannot; the file at path is then
+// as it was.
+[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace quillet

@@ -1,0 +1,68 @@
+# cmake -DSOURCE_DIR=<repository> -P cmake/CheckLayers.cmake
+#
+# Fails when an include reaches up a layer. The layers, lowest first; each may include
+# only itself and those below it:
+#
+#   base  platform  format  source  settings  hotsync  app  app/win32  cli
+#
+# base/, format/ and source/ also include no operating-system header, and only the
+# Windows side (platform/win32, app/win32) includes the Win32 backend's header.
+cmake_minimum_required(VERSION 3.25)
+set(layers base platform format source settings hotsync app app/win32 cli)
+set(portable base format source)
+set(system_headers windows.h unistd.h fcntl.h dirent.h io.h direct.h commctrl.h commdlg.h)
+
+function(layer_of path result)
+  if(path MATCHES "^app/win32/")
+    set(${result} app/win32 PARENT_SCOPE)
+  elseif(path MATCHES "^([a-z]+)/")
+    list(FIND layers "${CMAKE_MATCH_1}" found)
+    if(found GREATER -1)
+      set(${result} "${CMAKE_MATCH_1}" PARENT_SCOPE)
+      return()
+    endif()
+    set(${result} "" PARENT_SCOPE)
+  else()
+    set(${result} "" PARENT_SCOPE)
+  endif()
+endfunction()
+
+set(problems "")
+foreach(top IN LISTS layers)
+  if(top STREQUAL "app/win32")
+    continue()
+  endif()
+  file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${top}/*.h ${SOURCE_DIR}/${top}/*.cpp)
+  foreach(file IN LISTS files)
+    layer_of("${file}" own)
+    list(FIND layers "${own}" own_rank)
+    file(STRINGS ${SOURCE_DIR}/${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[\"<]([^\">]+)[\">].*" "\\1" included "${line}")
+      layer_of("${included}" target)
+      if(NOT target STREQUAL "")
+        list(FIND layers "${target}" target_rank)
+        if(target_rank GREATER own_rank)
+          string(APPEND problems "  ${file} includes ${included} (${own} is below ${target})\n")
+        endif()
+      endif()
+      if(included MATCHES "^platform/win32/" AND NOT file MATCHES "^(platform|app)/win32/")
+        string(APPEND problems "  ${file} includes the Win32 backend's ${included}\n")
+      endif()
+      if(included MATCHES "^platform/posix/" AND NOT file MATCHES "^platform/posix/")
+        string(APPEND problems "  ${file} includes the POSIX backend's ${included}\n")
+      endif()
+      if(own IN_LIST portable)
+        get_filename_component(header_name "${included}" NAME)
+        if(header_name IN_LIST system_headers OR included MATCHES "^sys/")
+          string(APPEND problems "  ${file} includes the system header <${included}>\n")
+        endif()
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(problems)
+  message(FATAL_ERROR "Includes that break the layering:\n${problems}")
+endif()
+message(STATUS "Every include points down a layer or stays in its own.")
