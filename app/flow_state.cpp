@@ -1,35 +1,26 @@
 #include "app/flow_state.h"
 
-#include <cstring>
 
 namespace quillet {
 
 namespace {
 
-// Copies text into a slot with its NUL, when it fits.
-bool putInSlot(char* slot, std::size_t slotSize, std::string_view text) {
-  if (text.size() >= slotSize) return false;
-  std::memcpy(slot, text.data(), text.size());
-  slot[text.size()] = '\0';
+// A slot of the program's fixed size holds a text shorter than it; a full list takes none.
+bool addToSlots(std::vector<std::string>& slots, int maxSlots, std::size_t slotSize,
+                std::string_view text) {
+  if (slots.size() >= static_cast<std::size_t>(maxSlots) || text.size() >= slotSize) return false;
+  slots.emplace_back(text);
   return true;
 }
 
 }  // namespace
 
 bool addCommandLineUser(FlowState& flow, std::string_view name) {
-  if (flow.commandLineUserCount >= kCommandLineUsersMax) return false;
-  if (!putInSlot(flow.commandLineUsers[flow.commandLineUserCount], kUserNameSlot, name)) {
-    return false;
-  }
-  ++flow.commandLineUserCount;
-  return true;
+  return addToSlots(flow.commandLineUsers, kCommandLineUsersMax, kUserNameSlot, name);
 }
 
 bool addInstallFile(FlowState& flow, std::string_view path) {
-  if (flow.installFileCount >= kInstallFilesMax) return false;
-  if (!putInSlot(flow.installFiles[flow.installFileCount], kInstallPathSlot, path)) return false;
-  ++flow.installFileCount;
-  return true;
+  return addToSlots(flow.installFiles, kInstallFilesMax, kInstallPathSlot, path);
 }
 
 FlowRequest pendingRequest(const FlowState& flow) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ui.h"  // pumpPending: drains the message queue while a step works
 
@@ -24,10 +26,8 @@ struct FlowState {
   int advanceRequest = 0;  // raised by 1 to move on; the main flow sets it to 0
   int cancelRequest = 0;   // 1 abandons the conversion; the main flow clears it
   int quitRequest = 0;     // 1 ends the program at the main flow's next wait
-  char commandLineUsers[kCommandLineUsersMax][kUserNameSlot] = {};
-  int commandLineUserCount = 0;
-  char installFiles[kInstallFilesMax][kInstallPathSlot] = {};
-  int installFileCount = 0;
+  std::vector<std::string> commandLineUsers;  // for the next install: at most 25, < 100 bytes
+  std::vector<std::string> installFiles;      // to install: at most 9, < 260 bytes each
   int selectedUser = 0;  // index into the HotSync user list
 };
 

@@ -52,7 +52,7 @@ FAULTS = [
     ("quoted-user-keeps-quote", "app/command_line.cpp",
      "const std::size_t start = at + 1;", "const std::size_t start = at;", False),
     ("u-names-still-ask-for-user", "app/win32/main_flow.cpp",
-     "if (flow_.commandLineUserCount > 0) {", "if (flow_.commandLineUserCount > 1) {", True),
+     "if (!flow_.commandLineUsers.empty()) {", "if (flow_.commandLineUsers.size() > 1) {", True),
 ]
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))

@@ -195,7 +195,7 @@ Next MainFlow::buildStep() {
     nextStep_ = kOptionsStep;
     return Next::kMoveOn;
   }
-  flow_.installFileCount = 0;
+  flow_.installFiles.clear();
   addInstallFile(flow_, options_.outputPath);
   if (options_.saveToFile != 0) {
     nextStep_ = kCompleteStep;
@@ -207,7 +207,7 @@ Next MainFlow::buildStep() {
     nextStep_ = kCompleteStep;
     return installStep();
   }
-  if (flow_.commandLineUserCount > 0) {
+  if (!flow_.commandLineUsers.empty()) {
     nextStep_ = kCompleteStep;
     return install();
   }
@@ -217,7 +217,7 @@ Next MainFlow::buildStep() {
 }
 
 Next MainFlow::installStep() {
-  if (flow_.commandLineUserCount == 0) {
+  if (flow_.commandLineUsers.empty()) {
     // The user picked in the list; an empty name when there is none, which matches nobody.
     const bool known = flow_.selectedUser >= 0 && flow_.selectedUser < context_.users.userCount;
     addCommandLineUser(flow_, known ? fieldText(context_.users.entries[flow_.selectedUser].userName)

@@ -100,8 +100,8 @@ TEST(InstallStepTest, TheRequestComesFromTheSlotsAndTheReportGoesBackIntoThem) {
   Told told;
   applyInstallReport(flow, report, recordInto(told));
   EXPECT_EQ(flow.selectedUser, 1);
-  EXPECT_EQ(std::string(flow.installFiles[0]), "/tmp/tempdoc2.$$$");
-  EXPECT_EQ(flow.commandLineUserCount, 0);
+  EXPECT_EQ(flow.installFiles, std::vector<std::string>{"/tmp/tempdoc2.$$$"});
+  EXPECT_TRUE(flow.commandLineUsers.empty());
   EXPECT_EQ(flow.advanceRequest, 1);
   EXPECT_EQ(flow.quitRequest, 0);
   EXPECT_TRUE(told.empty());
