@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "app/app_context.h"
 #include "platform/win32/windows_api.h"
 
@@ -41,6 +43,9 @@ AppContext* dialogContext(HWND dialog);
 // when it cannot be created or the template is not one of the program's dialogs.
 // The caller destroys it (DestroyWindow).
 HWND createProgramDialog(const Win32Launch& launch, AppContext& context, int templateId);
+
+// The text a control holds (an edit field's, say).
+std::string controlText(HWND control);
 
 // createProgramDialog, then shown with the launch's show command.
 HWND openProgramDialog(const Win32Launch& launch, AppContext& context, int templateId);

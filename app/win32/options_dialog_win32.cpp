@@ -33,14 +33,6 @@ constexpr CheckBoxOption kCheckBoxes[] = {
     {IDC_PUBLIC_FORMAT, &AppOptions::publicFormat},
 };
 
-std::string controlText(HWND dialog, int controlId) {
-  HWND control = GetDlgItem(dialog, controlId);
-  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(
-      GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 void setControlText(HWND dialog, int controlId, std::string_view text) {
   SetDlgItemTextA(dialog, controlId, std::string(text).c_str());
 }
@@ -87,8 +79,8 @@ bool chooseOutputFile(HWND dialog, char (&outputPath)[kPathSize]) {
 }
 
 void continueOptions(HWND dialog, AppContext& context) {
-  const std::string palmName = controlText(dialog, IDC_PALM_NAME);
-  const std::string sourcePath = controlText(dialog, IDC_SOURCE_PATH);
+  const std::string palmName = controlText(GetDlgItem(dialog, IDC_PALM_NAME));
+  const std::string sourcePath = controlText(GetDlgItem(dialog, IDC_SOURCE_PATH));
   OptionsChoice choice;
   choice.showPreview = isChecked(dialog, IDC_SHOW_PREVIEW);
   choice.stripLineBreaks = isChecked(dialog, IDC_STRIP_LINE_BREAKS);

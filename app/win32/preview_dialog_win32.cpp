@@ -59,14 +59,6 @@ void takeEditedText(HWND dialog, WorkText& text) {
   setWorkTextLength(text, static_cast<std::size_t>(copied > 0 ? copied : 0));
 }
 
-std::string editedText(HWND dialog) {
-  HWND field = textField(dialog);
-  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(field)) + 1, '\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextA(field, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 // The save dialog for the text; true when a file was chosen, its path in name.
 bool chooseTextFile(HWND dialog, char (&name)[kTextNameSize]) {
   return chooseSaveFile(dialog, kTextFilter, "Choose Output Text File", "txt", name, kTextNameSize);
@@ -78,7 +70,7 @@ void saveTextToFile(HWND dialog, const AppContext& context) {
   char name[kTextNameSize] = {};
   if (!chooseTextFile(dialog, name)) return;
   std::optional<std::string> edited;
-  if (previewIsEditable(context.text.length)) edited = editedText(dialog);
+  if (previewIsEditable(context.text.length)) edited = controlText(textField(dialog));
   writeWholeFile(name, previewFileText(context.text, edited));
 }
 

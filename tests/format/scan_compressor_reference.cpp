@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace quillet {
 
@@ -9,67 +10,80 @@ namespace reference {
 
 namespace {
 
-constexpr int kMaxMatchDistance = 2047;
-constexpr int kMinMatchLength = 3;
-constexpr int kMaxMatchLength = 10;
-constexpr unsigned char kSpace = 0x20;
-constexpr unsigned char kEscape = 0x01;
-constexpr unsigned char kMaxEscapeRun = 8;
+constexpr int kWindow = 2047;
+constexpr int kShortest = 3;
+constexpr int kLongest = 10;
 
-bool needsEscape(unsigned char ch) { return ch >= 0x80 || (ch >= 0x01 && ch <= 0x08); }
-bool isBackReferenceStart(unsigned char b) { return b >= 0x80 && b <= 0xBF; }
+// What the first pass decides, one code at a time; the bytes are written afterwards.
+struct Code {
+  enum Kind { kByte, kSpaceThen, kCopy } kind;
+  unsigned char byte = 0;  // kByte, kSpaceThen
+  int distance = 0;        // kCopy
+  int length = 0;          // kCopy
+};
 
-std::size_t writeBackReference(unsigned char* output, int distance, int length) {
-  const unsigned value = 0x8000u + (static_cast<unsigned>(distance) << 3) +
-                         static_cast<unsigned>(length - kMinMatchLength);
-  output[0] = static_cast<unsigned char>(value >> 8);
-  output[1] = static_cast<unsigned char>(value);
-  return 2;
-}
+bool escaped(unsigned char b) { return (b >= 1 && b <= 8) || b >= 0x80; }
 
-std::size_t emitLiteral(unsigned char* output, unsigned char ch, bool& spacePending) {
-  std::size_t written = 0;
-  if (spacePending) {
-    spacePending = false;
-    if (ch >= 0x40 && ch <= 0x7F) {
-      output[0] = static_cast<unsigned char>(ch | 0x80);
-      return 1;
-    }
-    output[written++] = kSpace;
-  } else if (ch == kSpace) {
-    spacePending = true;
-    return 0;
-  }
-  if (needsEscape(ch)) output[written++] = kEscape;
-  output[written++] = ch;
-  return written;
-}
-
-std::size_t groupEscapes(unsigned char* buffer, std::size_t length) {
-  std::size_t read = 0;
-  std::size_t write = 0;
-  while (read < length) {
-    const unsigned char b = buffer[read];
-    if (isBackReferenceStart(b)) {
-      buffer[write++] = b;
-      buffer[write++] = buffer[read + 1];
-      read += 2;
-    } else if (b == kEscape) {
-      const std::size_t countAt = write;
-      buffer[write++] = 1;
-      buffer[write++] = buffer[read + 1];
-      read += 2;
-      while (read < length && buffer[read] == kEscape && buffer[countAt] < kMaxEscapeRun) {
-        ++buffer[countAt];
-        buffer[write++] = buffer[read + 1];
-        read += 2;
+// A space waits for the byte after it: with 0x40..0x7F it makes one code, otherwise it goes
+// out alone; a second space in a row goes out at once.
+class Coder {
+ public:
+  void literal(unsigned char ch) {
+    if (held_) {
+      held_ = false;
+      if (ch >= 0x40 && ch < 0x80) {
+        codes.push_back({Code::kSpaceThen, ch});
+        return;
       }
+      codes.push_back({Code::kByte, ' '});
+    } else if (ch == ' ') {
+      held_ = true;
+      return;
+    }
+    codes.push_back({Code::kByte, ch});
+  }
+  void copy(int distance, int length) {
+    flushSpace();
+    codes.push_back({Code::kCopy, 0, distance, length});
+  }
+  void flushSpace() {
+    if (held_) codes.push_back({Code::kByte, ' '});
+    held_ = false;
+  }
+  std::vector<Code> codes;
+
+ private:
+  bool held_ = false;
+};
+
+// The codes as bytes; neighbouring escaped bytes share a count, eight at the most.
+std::size_t writeCodes(const std::vector<Code>& codes, unsigned char* out) {
+  std::size_t n = 0;
+  for (std::size_t k = 0; k < codes.size();) {
+    const Code& c = codes[k];
+    if (c.kind == Code::kCopy) {
+      const unsigned v = 0x8000u | unsigned(c.distance) << 3 | unsigned(c.length - kShortest);
+      out[n++] = static_cast<unsigned char>(v >> 8);
+      out[n++] = static_cast<unsigned char>(v & 0xFF);
+      ++k;
+    } else if (c.kind == Code::kSpaceThen) {
+      out[n++] = static_cast<unsigned char>(c.byte ^ 0x80);
+      ++k;
+    } else if (!escaped(c.byte)) {
+      out[n++] = c.byte;
+      ++k;
     } else {
-      buffer[write++] = b;
-      ++read;
+      std::size_t run = 0;
+      while (run < 8 && k + run < codes.size() && codes[k + run].kind == Code::kByte &&
+             escaped(codes[k + run].byte)) {
+        ++run;
+      }
+      out[n++] = static_cast<unsigned char>(run);
+      for (std::size_t r = 0; r < run; ++r) out[n++] = codes[k + r].byte;
+      k += run;
     }
   }
-  return write;
+  return n;
 }
 
 }  // namespace
@@ -92,35 +106,29 @@ int findEarliestMatchByScan(const unsigned char* input, int windowStart, int pat
 std::size_t compressRecordByScan(unsigned char* output, const unsigned char* input,
                                  std::size_t size) {
   const int n = static_cast<int>(size);
-  std::size_t out = 0;
-  bool spacePending = false;
-  int p = 0;
-  int i = 1;
-  int a = 0;
+  Coder coder;
+  int p = 0;  // first byte not coded
+  int i = 1;  // the pattern is p .. i-1
+  int a = 0;  // the window's start
   while (p < n) {
-    a = std::max(a, p - kMaxMatchDistance);
+    a = std::max(a, p - kWindow);
     const int length = i - p;
     const int q = findEarliestMatchByScan(input, a, p, length);
-    if (q < p && i < n && length <= kMaxMatchLength) {
+    if (q < p && i < n && length <= kLongest) {
       a = q;
     } else {
-      if (length > kMinMatchLength) {
-        if (spacePending) {
-          output[out++] = kSpace;
-          spacePending = false;
-        }
-        out += writeBackReference(output + out, p - a, length - 1);
+      if (length > kShortest) {
+        coder.copy(p - a, length - 1);
         p = i - 1;
       } else {
-        out += emitLiteral(output + out, input[p], spacePending);
-        ++p;
+        coder.literal(input[p++]);
       }
       a = 0;
     }
     if (i < n) ++i;
   }
-  if (spacePending) output[out++] = kSpace;
-  return groupEscapes(output, out);
+  coder.flushSpace();
+  return writeCodes(coder.codes, output);
 }
 
 }  // namespace reference
