@@ -27,4 +27,5 @@ else()
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
       "Makes Palm Doc e-books (.pdb) from text, HTML and existing Docs.\nquillet builds Palm Doc databases with PalmDOC-compressed records, reads them back\nto text, converts HTML pages and lists the HotSync users of Palm Desktop.")
 endif()
+include(${CMAKE_CURRENT_LIST_DIR}/QuilletInstall.cmake)
 include(CPack)
