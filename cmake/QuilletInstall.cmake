@@ -27,3 +27,7 @@ add_custom_target(quillet-docs ALL DEPENDS ${gzipped})
 
 install(FILES ${generated}/quillet.1.gz ${generated}/quillet-maker.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/completion/quillet.bash
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME quillet)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/completion/_quillet
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/zsh/vendor-completions)
