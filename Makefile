@@ -77,3 +77,8 @@ package-windows: windows
 screenshots: windows
 	@cmake --build $(BUILD)/windows --target dialog-gallery
 	@sh tools/screenshots.sh $(BUILD)/windows
+
+# The release packages installed and used on a fresh Debian 12 (as root; needs the network).
+.PHONY: check-packages
+check-packages: release
+	@bash tools/check-packages.sh $(BUILD)

@@ -6,6 +6,7 @@
 #   fuzz     clang with libFuzzer                         (the fuzz targets)
 #   bench    Google Benchmark                             (bench/)
 #   shots    Xvfb, ImageMagick, Wine's fonts             (dialog screenshots)
+#   check    debootstrap and zstd                         (make check-packages)
 set -eu
 
 packages() {
@@ -15,6 +16,7 @@ packages() {
     fuzz) echo "clang libclang-rt-14-dev" ;;
     bench) echo "libbenchmark-dev" ;;
     shots) echo "xvfb xauth imagemagick fonts-wine" ;;
+    check) echo "debootstrap zstd" ;;
     *) echo "install-deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }
