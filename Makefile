@@ -21,7 +21,7 @@ demo: release-build
 
 release-build:
 	@$(CMAKE) -S . -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release -DQUILLET_TESTS=OFF >/dev/null
-	@cmake --build $(BUILD)/release --target quillet -j $(JOBS)
+	@cmake --build $(BUILD)/release --target quillet quillet-docs -j $(JOBS)
 
 native:
 	@$(CMAKE) -S . -B $(BUILD)/native -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON >/dev/null
@@ -77,3 +77,8 @@ package-windows: windows
 screenshots: windows
 	@cmake --build $(BUILD)/windows --target dialog-gallery
 	@sh tools/screenshots.sh $(BUILD)/windows
+
+# The release packages installed and used on a fresh Debian 12 (as root; needs the network).
+.PHONY: check-packages
+check-packages: release
+	@bash tools/check-packages.sh $(BUILD)

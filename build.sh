@@ -8,6 +8,7 @@ case $target in
   demo|native|test-native) groups="native" ;;
   test) groups="native windows fuzz" ;;
   windows|test-windows|release) groups="native windows" ;;
+  check-packages) groups="native windows check" ;;
   fuzz) groups="native fuzz" ;;
   bench) groups="native bench" ;;
   screenshots) groups="native windows shots" ;;

@@ -5,7 +5,8 @@
 #   windows  MinGW-w64 cross compiler and Wine           (the Windows build and its tests)
 #   fuzz     clang with libFuzzer                         (the fuzz targets)
 #   bench    Google Benchmark                             (bench/)
-#   shots    Xvfb and ImageMagick                         (dialog screenshots)
+#   shots    Xvfb, ImageMagick, Wine's fonts             (dialog screenshots)
+#   check    debootstrap and zstd                         (make check-packages)
 set -eu
 
 packages() {
@@ -14,7 +15,8 @@ packages() {
     windows) echo "g++-mingw-w64-x86-64 wine wine64 googletest" ;;
     fuzz) echo "clang libclang-rt-14-dev" ;;
     bench) echo "libbenchmark-dev" ;;
-    shots) echo "xvfb xauth imagemagick" ;;
+    shots) echo "xvfb xauth imagemagick fonts-wine" ;;
+    check) echo "debootstrap zstd" ;;
     *) echo "install-deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

@@ -17,6 +17,13 @@ if [ ! -f "$prefix/.quillet-ready" ]; then
   wineserver -w
   touch "$prefix/.quillet-ready"
 fi
+# Wine draws the title bar's buttons with the Marlett symbol font ("r" is the close
+# button). Debian's Wine does not load the fonts of fonts-wine from /usr/share/wine/fonts,
+# and without a font named Marlett the buttons come out as letters: the prefix's own
+# Fonts folder is where Wine finds it.
+marlett=/usr/share/wine/fonts/marlett.ttf
+[ -f "$marlett" ] || { echo "screenshots.sh: $marlett missing (apt-get install fonts-wine)" >&2; exit 1; }
+cp "$marlett" "$prefix/drive_c/windows/Fonts/"
 shots=$(mktemp -d)
 trap 'rm -rf "$shots"; wineserver -k 2>/dev/null || true' EXIT
 xvfb-run -a -s '-screen 0 1024x768x24' \
