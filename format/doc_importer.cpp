@@ -20,6 +20,7 @@ constexpr std::size_t kReadBlock = 64 * 1024;
 constexpr std::size_t kTypeOffset = 60;
 constexpr std::size_t kRecordCountOffset = 76;
 constexpr std::size_t kFirstEntryOffset = 78;  // record 0's entry; record 1's begins at 86
+constexpr std::size_t kMaxExpansion = 5;        // text bytes per coded byte, at the most
 
 // Bounds-checked reads from the database's bytes.
 class DatabaseBytes {
@@ -154,14 +155,19 @@ ImportedDoc importDocBytes(std::span<const unsigned char> database) {
   const DocRecord0 header = parseDocRecord0(db.at(record0At));
   const TextStretch stretch = locateText(db, recordsInDb, header.recordCount);
 
-  const std::size_t capacity = std::size_t{header.recordCount} * kDocRecordSize;
+  // The text never outgrows what record 0 counts, nor what its bytes can decode to (a
+  // two-byte back-reference gives at most ten bytes): a damaged count does not make a
+  // small file ask for a quarter of a gigabyte.
+  const bool copied = storedUncompressed(header.compression);
+  const std::size_t inSize = stretch.end - stretch.start;
+  const std::size_t capacity = std::min(std::size_t{header.recordCount} * kDocRecordSize,
+                                        copied ? inSize : inSize * kMaxExpansion);
   HeapText text(static_cast<char*>(std::malloc(capacity + 1)));
   if (!text) return refused(ImportStatus::kNoMemory);
   auto* out = reinterpret_cast<unsigned char*>(text.get());
   const unsigned char* in = db.at(stretch.start);
-  const std::size_t inSize = stretch.end - stretch.start;
   std::size_t length = 0;
-  if (storedUncompressed(header.compression)) {
+  if (copied) {
     length = std::min(inSize, capacity);
     if (length > 0) std::memcpy(out, in, length);
   } else {
