@@ -5,13 +5,12 @@
 #include <cstdint>
 #include <random>
 
+#include "base/file_io.h"
+
 namespace quillet {
 
-namespace {
-
-// A token no other writer picks: random bits from the system, mixed with a count of the
-// names this process has made.
-std::string scratchToken() {
+// Random bits from the system, mixed with a count of the names this process has made.
+std::string uniqueFileToken() {
   static std::atomic<std::uint32_t> made{0};
   std::uint64_t bits = made.fetch_add(1) * 0x9E3779B97F4A7C15ull;
   try {
@@ -26,60 +25,83 @@ std::string scratchToken() {
   return token;
 }
 
-}  // namespace
-
 ScratchFile::ScratchFile(std::string target) : target_(std::move(target)) {
   for (int attempt = 0; attempt < 8 && stream_ == nullptr; ++attempt) {
-    scratch_ = target_ + "." + scratchToken() + ".part";
+    scratch_ = target_ + "." + uniqueFileToken() + ".part";
     errno = 0;
     // "x": fails when the name exists (C11); runtimes without it ignore the letter.
-    stream_ = std::fopen(scratch_.c_str(), "wbx");
+    stream_ = createFile(scratch_.c_str(), "wbx");
     error_ = stream_ == nullptr ? (errno != 0 ? errno : EIO) : 0;
     if (error_ != EEXIST) break;
   }
-  if (stream_ == nullptr) done_ = true;  // nothing of ours to remove
+  if (stream_ == nullptr) {
+    done_ = true;  // nothing of ours to remove
+    return;
+  }
+  cleanup_.track(scratch_.c_str());
 }
 
 ScratchFile::~ScratchFile() { discard(); }
 
+bool ScratchFile::failed(int error) {
+  if (error_ == 0) error_ = error != 0 ? error : EIO;
+  return false;
+}
+
+bool ScratchFile::write(const void* bytes, std::size_t size) {
+  if (stream_ == nullptr) return failed(EBADF);
+  return writeToFile(stream_, bytes, size) || failed(errno);
+}
+
 bool ScratchFile::closeStream() {
-  if (stream_ == nullptr) return true;
-  const bool ok = std::fclose(stream_) == 0;
+  if (stream_ == nullptr) return error_ == 0;
+  const bool ok = closeFile(stream_);
   stream_ = nullptr;
-  return ok;
+  return ok || failed(errno);
 }
 
 bool ScratchFile::commit() {
   if (done_) return false;
-  const bool written = stream_ == nullptr || std::ferror(stream_) == 0;
-  if (!closeStream() || !written || !replaceFile(scratch_, target_)) {
+  if (stream_ != nullptr && std::ferror(stream_) != 0) failed(EIO);
+  if (!closeStream() || error_ != 0 || (!replaceFile(scratch_, target_) && !failed(errno))) {
     discard();
     return false;
   }
+  cleanup_.release();  // after the move: an interrupt before it still removes the scratch
   done_ = true;
   return true;
 }
 
 void ScratchFile::discard() {
-  closeStream();
-  if (done_) return;
-  std::remove(scratch_.c_str());
+  const int error = errno;
+  if (stream_ != nullptr) closeFile(stream_);
+  stream_ = nullptr;
+  if (!done_) std::remove(scratch_.c_str());
+  cleanup_.release();
   done_ = true;
+  errno = error;
 }
 
 bool replaceFile(const std::string& from, const std::string& to) {
-  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-  std::remove(to.c_str());
-  return std::rename(from.c_str(), to.c_str()) == 0;
+  if (renameFile(from.c_str(), to.c_str())) return true;
+  const int error = errno;
+  // Windows renames only onto a free name ("File exists"); any other refusal stands, and
+  // the file at `to` is left alone.
+  if (error != EEXIST || std::remove(to.c_str()) != 0) {
+    errno = error;
+    return false;
+  }
+  return renameFile(from.c_str(), to.c_str());
 }
 
 bool writeFileAtomically(const std::string& path, std::string_view bytes) {
   ScratchFile file(path);
   if (file.stream() == nullptr) return false;
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.stream()) != bytes.size()) {
+  if (!file.write(bytes.data(), bytes.size()) || !file.commit()) {
+    errno = file.error();
     return false;
   }
-  return file.commit();
+  return true;
 }
 
 }  // namespace quillet

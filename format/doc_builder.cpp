@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/file_handle.h"
+#include "base/file_io.h"
 #include "format/byte_order.h"
 #include "format/doc_compressor.h"
 #include "format/stored_text.h"
@@ -86,7 +87,7 @@ FileDocSink::~FileDocSink() { flush(); }
 bool FileDocSink::append(const unsigned char* bytes, std::size_t size) {
   if (block_.size() + size > kOutputBlock && !flush()) return false;
   if (size >= kOutputBlock) {
-    failed_ = failed_ || std::fwrite(bytes, 1, size, file_) != size;
+    failed_ = failed_ || !writeToFile(file_, bytes, size);
   } else {
     block_.insert(block_.end(), bytes, bytes + size);
   }
@@ -96,13 +97,13 @@ bool FileDocSink::append(const unsigned char* bytes, std::size_t size) {
 bool FileDocSink::rewrite(std::size_t offset, const unsigned char* bytes, std::size_t size) {
   if (!flush()) return false;
   failed_ = std::fseek(file_, start_ + static_cast<long>(offset), SEEK_SET) != 0 ||
-            std::fwrite(bytes, 1, size, file_) != size || std::fseek(file_, 0, SEEK_END) != 0;
+            !writeToFile(file_, bytes, size) || std::fseek(file_, 0, SEEK_END) != 0;
   return !failed_;
 }
 
 bool FileDocSink::flush() {
   if (!block_.empty() && !failed_) {
-    failed_ = std::fwrite(block_.data(), 1, block_.size(), file_) != block_.size();
+    failed_ = !writeToFile(file_, block_.data(), block_.size());
   }
   block_.clear();
   return !failed_;
@@ -194,7 +195,7 @@ int buildDocLimited(const char* textPath, const char* outputPath, char* palmName
     ok = sink.flush();
   }
   // A failed close is a write that did not reach the disk.
-  ok = std::fclose(db.release()) == 0 && ok;
+  ok = closeFile(db.release()) && ok;
   return ok && status == DocBuildStatus::kBuilt ? kBuildOk : kBuildFailed;
 }
 

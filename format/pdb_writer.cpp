@@ -1,13 +1,17 @@
 #include "format/pdb_writer.h"
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "base/atomic_file.h"
 #include "base/file_handle.h"
+#include "base/file_io.h"
 #include "base/paths.h"
 #include "format/byte_order.h"
+#include "platform/files.h"
 
 namespace quillet {
 
@@ -20,7 +24,7 @@ bool copyRest(std::FILE* from, std::FILE* to) {
   std::vector<unsigned char> block(kCopyBlock);
   for (;;) {
     const std::size_t got = std::fread(block.data(), 1, block.size(), from);
-    if (got > 0 && std::fwrite(block.data(), 1, got, to) != got) return false;
+    if (got > 0 && !writeToFile(to, block.data(), got)) return false;
     if (got < block.size()) return !std::ferror(from);
   }
 }
@@ -30,6 +34,17 @@ std::FILE* restore(const std::string& tempPath, const char* path) {
   std::remove(path);
   std::rename(tempPath.c_str(), path);
   return nullptr;
+}
+
+// A scratch name beside the database that nobody else has: the file is made exclusively
+// first, and the database then moved over it. Empty when none can be had.
+std::string reserveScratchBeside(const char* path) {
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    std::string name = siblingPath(path, std::string(kPdbAppendTempName) + "." + uniqueFileToken());
+    if (createNewFile(name.c_str())) return name;
+    if (errno != EEXIST) break;
+  }
+  return {};
 }
 
 }  // namespace
@@ -83,12 +98,12 @@ PdbHeaderTemplate pdbHeaderBytes(const char* name, const char* creator, const ch
 int createPdb(const char* path, const char* name, const char* creator, const char* type) {
   const PdbHeaderTemplate header = pdbHeaderBytes(name, creator, type);
 
-  std::FILE* file = std::fopen(path, "wb");
+  std::FILE* file = createFile(path, "wb");
   if (file == nullptr) return -1;
   const unsigned char countAndGap[4] = {0, 0, 0, 0};
-  bool ok = std::fwrite(header.data(), 1, header.size(), file) == header.size();
-  ok = std::fwrite(countAndGap, 1, sizeof countAndGap, file) == sizeof countAndGap && ok;
-  ok = std::fclose(file) == 0 && ok;
+  bool ok = writeToFile(file, header.data(), header.size());
+  ok = writeToFile(file, countAndGap, sizeof countAndGap) && ok;
+  ok = closeFile(file) && ok;
   if (!ok) {
     std::remove(path);  // a short database is worse than none
     return -1;
@@ -97,11 +112,13 @@ int createPdb(const char* path, const char* name, const char* creator, const cha
 }
 
 std::FILE* appendPdbRecord(const char* path, int maxRecords) {
-  const std::string tempPath = siblingPath(path, kPdbAppendTempName);
-  std::remove(tempPath.c_str());  // a leftover from an interrupted run
-  // If the database cannot be moved aside, nothing is touched: a "$$TEMP$$" that could
-  // not be deleted must never be copied over the database.
-  if (std::rename(path, tempPath.c_str()) != 0) return nullptr;
+  const std::string tempPath = reserveScratchBeside(path);
+  if (tempPath.empty()) return nullptr;
+  // If the database cannot be moved aside, nothing is touched.
+  if (!moveReplacing(path, tempPath.c_str())) {
+    std::remove(tempPath.c_str());
+    return nullptr;
+  }
 
   FileHandle old(std::fopen(tempPath.c_str(), "rb"));
   if (!old) return restore(tempPath, path);
@@ -132,16 +149,16 @@ std::FILE* appendPdbRecord(const char* path, int maxRecords) {
   storeBE32(added, static_cast<std::uint32_t>(size) + kPdbRecordEntrySize);
   storeBE16(head + 76, static_cast<std::uint32_t>(count + 1));
 
-  std::FILE* rewritten = std::fopen(path, "wb");
+  std::FILE* rewritten = createFile(path, "wb");
   if (rewritten == nullptr) {
     old.reset();
     return restore(tempPath, path);
   }
-  bool ok = std::fwrite(head, 1, kPdbHeaderSize, rewritten) == kPdbHeaderSize;
-  ok = ok && (list.empty() || std::fwrite(list.data(), 1, list.size(), rewritten) == list.size());
-  ok = ok && std::fwrite(added, 1, sizeof added, rewritten) == sizeof added;
+  bool ok = writeToFile(rewritten, head, kPdbHeaderSize);
+  ok = ok && writeToFile(rewritten, list.data(), list.size());
+  ok = ok && writeToFile(rewritten, added, sizeof added);
   ok = ok && copyRest(old.get(), rewritten);  // the gap and every old record
-  ok = ok && std::fflush(rewritten) == 0;
+  ok = ok && flushFile(rewritten);
   old.reset();
   if (!ok) {
     std::fclose(rewritten);

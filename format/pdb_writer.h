@@ -23,7 +23,8 @@ inline constexpr std::uint32_t kPdbFixedDate = 0x33B8BDA5;
 // this many records.
 inline constexpr int kPdbMaxRecords = 32767;
 
-// The appender's scratch file. It is made in the database's own folder.
+// The appender's scratch files are named "$$TEMP$$." and a token of their own, in the
+// database's own folder.
 inline constexpr char kPdbAppendTempName[] = "$$TEMP$$";
 
 using PdbHeaderTemplate = std::array<unsigned char, kPdbTemplateSize>;
@@ -71,8 +72,9 @@ int createPdb(const char* path, const char* name, const char* creator, const cha
 
 // Adds one record entry to the database at path and returns the file open for writing at
 // its end, where the caller writes the new record's bytes and closes the file. Every old
-// record moves 8 bytes further in. The file is rewritten through "$$TEMP$$" in the
-// database's folder.
+// record moves 8 bytes further in. The database is moved aside to a scratch file of its
+// own in its folder ("$$TEMP$$.<token>", created exclusively, so that builds into one
+// folder never meet and no file of the user's is touched) and rewritten from there.
 // Returns nullptr, leaving the database exactly as it was, when it cannot be moved aside
 // or rewritten, when it is too short to hold its own record list, or when it already holds
 // maxRecords records.

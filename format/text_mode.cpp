@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/file_io.h"
+
 namespace quillet {
 
 namespace {
@@ -13,9 +15,9 @@ bool writeTextMode(std::FILE* file, const char* text, std::size_t size) {
   while (start < size) {
     const void* found = std::memchr(text + start, kLF, size - start);
     const std::size_t end = found ? static_cast<const char*>(found) - text : size;
-    if (std::fwrite(text + start, 1, end - start, file) != end - start) return false;
+    if (!writeToFile(file, text + start, end - start)) return false;
     if (found == nullptr) break;
-    if (std::fwrite("\r\n", 1, 2, file) != 2) return false;
+    if (!writeToFile(file, "\r\n", 2)) return false;
     start = end + 1;
   }
   return true;

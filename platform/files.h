@@ -35,4 +35,11 @@ bool copyFileReplacing(const char* from, const char* to);
 // Deletes one file (not a folder).
 bool deleteFile(const char* path);
 
+// Creates an empty file that must not exist yet (exclusively: no other program gets the
+// same file). False when it exists or cannot be made.
+bool createNewFile(const char* path);
+
+// Renames from to to, replacing a file at to in one step. False when it cannot.
+bool moveReplacing(const char* from, const char* to);
+
 }  // namespace quillet

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/file_io.h"
 #include "platform/files.h"
 #include "platform/posix/replace_file_posix.h"
 
@@ -69,6 +70,19 @@ bool copyFileReplacing(const char* from, const char* to) {
                                   [source](int target) { return copyContents(source, target); });
   ::close(source);
   return ok;
+}
+
+bool createNewFile(const char* path) {
+  if (injectedFault(FileOp::kCreate)) return false;
+  const int descriptor = ::open(path, O_WRONLY | O_CREAT | O_EXCL, 0666);
+  if (descriptor < 0) return false;
+  ::close(descriptor);
+  return true;
+}
+
+bool moveReplacing(const char* from, const char* to) {
+  if (injectedFault(FileOp::kRename)) return false;
+  return std::rename(from, to) == 0;
 }
 
 bool deleteFile(const char* path) {

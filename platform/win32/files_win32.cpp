@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/file_io.h"
 #include "platform/files.h"
 
 namespace quillet {
@@ -27,5 +28,19 @@ bool createDirectory(const char* path) { return CreateDirectoryA(path, nullptr) 
 bool copyFileReplacing(const char* from, const char* to) { return CopyFileA(from, to, FALSE) != 0; }
 
 bool deleteFile(const char* path) { return DeleteFileA(path) != 0; }
+
+bool createNewFile(const char* path) {
+  if (injectedFault(FileOp::kCreate)) return false;
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+bool moveReplacing(const char* from, const char* to) {
+  if (injectedFault(FileOp::kRename)) return false;
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
 
 }  // namespace quillet

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
+#include "base/file_io.h"
 #include "format/byte_order.h"
 #include "format/doc_compressor.h"
 #include "format/doc_importer.h"
@@ -157,9 +159,9 @@ TEST_F(DocBuilderTest, UncreatableDatabaseFailsWithoutTouchingTheText) {
 }
 
 TEST_F(DocBuilderTest, HeaderRecordThatCannotBeAddedLeavesTheEmptyDatabase) {
-  std::filesystem::create_directory(dir.path() / kPdbAppendTempName);
-  writeFile(dir.file(std::string(kPdbAppendTempName) + "/keep"), "x");
+  injectFileFault({FileOp::kCreate, EACCES, /*skip=*/1});  // the appender's scratch file
   EXPECT_EQ(build(bytesOf("hello")), kBuildNoHeaderRecord);
+  clearFileFaults();
   EXPECT_EQ(db().size(), 80u);
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/file_io.h"
 #include "format/byte_order.h"
 #include "tests/support/test_support.h"
 
@@ -16,6 +17,8 @@ using namespace testing_support;
 
 class PdbWriterTest : public ::testing::Test {
  protected:
+  void TearDown() override { clearFileFaults(); }
+
   TempDir dir;
   std::string db = dir.file("book.pdb");
 
@@ -97,12 +100,13 @@ TEST_F(PdbWriterTest, NewEntryOffsetEqualsTheFileLengthBeforeTheCallerWrites) {
   }
 }
 
-TEST_F(PdbWriterTest, LeftoverTempFileDoesNotDisturbTheNextAppend) {
+TEST_F(PdbWriterTest, AFileOfTheUsersNamedLikeTheScratchFileIsNeitherUsedNorTouched) {
   ASSERT_EQ(createPdb(db.c_str(), "Book", "REAd", "TEXt"), 0);
-  writeFile(dir.file(kPdbAppendTempName), "stale bytes from an interrupted run");
+  writeFile(dir.file(kPdbAppendTempName), "the user's own file");
   ASSERT_TRUE(append(bytesOf("abc")));
   EXPECT_EQ(readFile(db).size(), 88u + 3);
-  EXPECT_FALSE(fileExists(dir.file(kPdbAppendTempName)));
+  EXPECT_EQ(readFile(dir.file(kPdbAppendTempName)), bytesOf("the user's own file"));
+  EXPECT_EQ(countEntries(dir.path().string()), 2u);  // no scratch file left
 }
 
 TEST_F(PdbWriterTest, TempFileLivesBesideTheDatabaseNotInTheCurrentFolder) {
@@ -119,18 +123,22 @@ TEST_F(PdbWriterTest, FailedAppendLeavesTheDatabaseAsItWas) {
   ASSERT_EQ(createPdb(db.c_str(), "Book", "REAd", "TEXt"), 0);
   ASSERT_TRUE(append(bytesOf("first")));
   const Bytes before = readFile(db);
-  // A folder named "$$TEMP$$" cannot be deleted or renamed over: the database cannot be
-  // moved aside, and it must come through untouched.
-  std::filesystem::create_directory(dir.path() / kPdbAppendTempName);
-  writeFile(dir.file(std::string(kPdbAppendTempName) + "/keep"), "x");
-  EXPECT_EQ(appendPdbRecord(db.c_str()), nullptr);
-  EXPECT_EQ(readFile(db), before);
+  // The scratch file cannot be made, the database cannot be moved aside, or it cannot be
+  // written anew: it comes through untouched, and no scratch file is left.
+  for (const FileFault fault : {FileFault{FileOp::kCreate, EACCES},
+                                FileFault{FileOp::kRename, EACCES},
+                                FileFault{FileOp::kCreate, EACCES, /*skip=*/1}}) {
+    injectFileFault(fault);
+    EXPECT_EQ(appendPdbRecord(db.c_str()), nullptr);
+    clearFileFaults();
+    EXPECT_EQ(readFile(db), before);
+    EXPECT_EQ(countEntries(dir.path().string()), 1u);
+  }
 }
 
 TEST_F(PdbWriterTest, AppendToAMissingDatabaseFailsAndLeavesNoTemp) {
   EXPECT_EQ(appendPdbRecord(db.c_str()), nullptr);
-  EXPECT_FALSE(fileExists(db));
-  EXPECT_FALSE(fileExists(dir.file(kPdbAppendTempName)));
+  EXPECT_EQ(countEntries(dir.path().string()), 0u);
 }
 
 TEST_F(PdbWriterTest, AppendRefusesAFileTooShortForItsRecordList) {
