@@ -1,6 +1,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "format/doc_builder.h"
 
 #include "source/source_loading.h"
 #include "source/work_text.h"
@@ -35,5 +38,18 @@ enum class MakeStatus {
 // characters.
 [[nodiscard]] MakeStatus makeBook(WorkText& text, std::string& outputPath, char* palmName,
                                   bool publicFormat);
+
+// ---- In memory, as quillet converts: no temporary file anywhere ----------------------
+
+// The source's text from its bytes, read whole into the working text as they are (a file,
+// standard input): the text loadBook gives for that file. A Doc source's damage goes to
+// `damage` when given. source.path is not read.
+[[nodiscard]] LoadStatus loadBookInPlace(WorkText& text, const BookSource& source,
+                                         std::vector<DocDamage>* damage = nullptr);
+
+// Writes the database of the working text through `sink`: every CR removed, the text cut at
+// a byte 0x1A and without NULs (what the build file would have stored), then writeDoc.
+// The working text is changed in place.
+[[nodiscard]] DocBuild writeBook(WorkText& text, const DocOptions& options, DocSink& sink);
 
 }  // namespace quillet

@@ -70,12 +70,13 @@ void clearFileFaults() {
   gFaults.clear();
 }
 
-std::string describeWriteFailure(const std::string& path, int error) {
-  if (error == ENOSPC) return "disk full while writing '" + path + "'";
+std::string describeWriteFailure(std::string_view what, int error) {
+  const std::string name(what);
+  if (error == ENOSPC) return "disk full while writing " + name;
 #ifdef EDQUOT
-  if (error == EDQUOT) return "disk quota exceeded while writing '" + path + "'";
+  if (error == EDQUOT) return "disk quota exceeded while writing " + name;
 #endif
-  return "cannot write '" + path + "': " + std::strerror(error != 0 ? error : EIO);
+  return "cannot write " + name + ": " + std::strerror(error != 0 ? error : EIO);
 }
 
 }  // namespace quillet

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace quillet {
 
@@ -38,8 +39,9 @@ void clearFileFaults();
 // own file calls ask before they act.
 bool injectedFault(FileOp op);
 
-// A person's words for a failed write of path with errno `error`: "disk full while writing
-// 'x'" for a full disk, "cannot write 'x': <reason>" otherwise.
-std::string describeWriteFailure(const std::string& path, int error);
+// A person's words for a failed write of `what` (a quoted file name, or "standard output")
+// with errno `error`: "disk full while writing 'x'" for a full disk, "cannot write 'x':
+// <reason>" otherwise.
+std::string describeWriteFailure(std::string_view what, int error);
 
 }  // namespace quillet

@@ -1,28 +1,68 @@
 #include "cli/cli_common.h"
 
-#include "base/atomic_file.h"
-
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
+#include <memory>
+
+#include "base/file_handle.h"
+#include "base/file_io.h"
 
 namespace quillet {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 std::string trimLineBreaks(std::string_view text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
   return std::string(text);
 }
 
-const OptionSpec kHelpOption{'h', "help", nullptr, "show this help and exit"};
+const OptionSpec kCommonOptions[] = {
+    {'q', "quiet", nullptr, "print nothing but the output and errors"},
+    {'v', "verbose", nullptr, "tell on standard error what is being done"},
+    {'h', "help", nullptr, "show this help and exit"},
+};
+
+constexpr std::size_t kReadBlock = 1 << 16;
+constexpr std::size_t kShownDamage = 8;  // problems listed before "and N more"
+
+// Reads the rest of a stream into a malloc'd block that grows as needed.
+bool readStream(std::FILE* file, WorkText& bytes, std::size_t expected) {
+  std::size_t capacity = std::max(expected, kReadBlock);
+  HeapText block(static_cast<char*>(std::malloc(capacity + 1)));
+  std::size_t length = 0;
+  while (block) {
+    if (capacity - length < kReadBlock) {
+      capacity *= 2;
+      char* grown = static_cast<char*>(std::realloc(block.get(), capacity + 1));
+      if (grown == nullptr) break;
+      static_cast<void>(block.release());
+      block.reset(grown);
+    }
+    const std::size_t got = std::fread(block.get() + length, 1, capacity - length, file);
+    length += got;
+    if (got == 0) {
+      if (std::ferror(file)) return false;
+      bytes.buffer = std::move(block);
+      setWorkTextLength(bytes, length);
+      return true;
+    }
+  }
+  errno = ENOMEM;
+  return false;
+}
 
 }  // namespace
 
 bool parseCommand(const CommandHelp& help, const std::vector<std::string>& args, ParsedArgs& parsed,
                   int& exitCode) {
   std::vector<OptionSpec> specs = help.options;
-  specs.push_back(kHelpOption);
+  specs.insert(specs.end(), std::begin(kCommonOptions), std::end(kCommonOptions));
   std::string error;
   if (!parseArgs(args, specs, parsed, error)) {
     exitCode = usageError(help, error);
@@ -45,6 +85,14 @@ int usageError(const CommandHelp& help, const std::string& reason) {
   return kExitUsage;
 }
 
+void Talk::info(const std::string& line) const {
+  if (!quiet) std::cerr << "quillet: " << line << '\n';
+}
+
+void Talk::detail(const std::string& line) const {
+  if (verbose) std::cerr << "quillet: " << line << '\n';
+}
+
 MessageSink standardErrorSink() {
   return [](std::string_view caption, std::string_view text) {
     std::cerr << caption << ": " << trimLineBreaks(text) << '\n';
@@ -53,40 +101,144 @@ MessageSink standardErrorSink() {
 
 void printError(const std::string& message) { std::cerr << "quillet: " << message << '\n'; }
 
-bool writeOutput(const std::string& path, const char* bytes, std::size_t size) {
-  if (path.empty() || path == "-") {
-    std::fwrite(bytes, 1, size, stdout);
-    if (std::fflush(stdout) != 0) {
-      printError("cannot write to standard output");
-      return false;
-    }
-    return true;
-  }
-  ScratchFile file(path);
-  if (file.stream() == nullptr) {
-    printError("cannot create '" + path + "': " + std::strerror(file.error()));
-    return false;
-  }
-  const bool written = std::fwrite(bytes, 1, size, file.stream()) == size;
-  if (!written || !file.commit()) {
-    printError("cannot write '" + path + "'");
-    return false;
-  }
-  return true;
+std::string inputName(const std::string& path) {
+  return path == "-" ? "standard input" : "'" + path + "'";
 }
 
-bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
-  const bool standardInput = path == "-";
-  std::FILE* file = standardInput ? stdin : std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  unsigned char block[65536];
-  std::size_t got;
-  while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
-    bytes.insert(bytes.end(), block, block + got);
+bool readInput(const std::string& path, WorkText& bytes) {
+  if (path == "-") {
+    if (readStream(stdin, bytes, 0)) return true;
+    printError("cannot read standard input: " + std::string(std::strerror(errno)));
+    return false;
   }
-  const bool ok = !std::ferror(file);
-  if (!standardInput) std::fclose(file);
-  return ok;
+  std::error_code error;
+  if (fs::is_directory(path, error)) {
+    printError(inputName(path) + " is a folder");
+    return false;
+  }
+  FileHandle file = openFile(path.c_str(), "rb");
+  if (!file) {
+    printError("cannot open " + inputName(path) + ": " + std::strerror(errno));
+    return false;
+  }
+  const long size = measureFile(file.get());
+  if (readStream(file.get(), bytes, size > 0 ? static_cast<std::size_t>(size) : 0)) return true;
+  printError("cannot read " + inputName(path) + ": " + std::strerror(errno));
+  return false;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+  if (a == "-" || b == "-" || a.empty() || b.empty()) return false;
+  std::error_code error;
+  if (fs::equivalent(fs::path(a), fs::path(b), error)) return true;
+  return fs::weakly_canonical(fs::path(a), error) == fs::weakly_canonical(fs::path(b), error);
+}
+
+CommandOutput::CommandOutput(std::string path) : path_(std::move(path)) {}
+
+bool CommandOutput::open() {
+  if (toStandardOutput()) return true;
+  scratch_ = std::make_unique<ScratchFile>(path_);
+  if (scratch_->stream() != nullptr) return true;
+  printError("cannot create '" + path_ + "': " + std::strerror(scratch_->error()));
+  failed_ = true;
+  return false;
+}
+
+std::FILE* CommandOutput::stream() const {
+  return toStandardOutput() ? stdout : scratch_ ? scratch_->stream() : nullptr;
+}
+
+bool CommandOutput::fail(int error) {
+  if (!failed_) {
+    printError(describeWriteFailure(toStandardOutput() ? "standard output" : "'" + path_ + "'",
+                                    error));
+  }
+  failed_ = true;
+  if (scratch_) scratch_->discard();
+  return false;
+}
+
+bool CommandOutput::write(std::string_view bytes) {
+  if (failed_ || stream() == nullptr) return false;
+  return writeToFile(stream(), bytes.data(), bytes.size()) || fail(errno);
+}
+
+bool CommandOutput::finish() {
+  if (failed_) return false;
+  if (toStandardOutput()) return flushFile(stdout) || fail(errno);
+  if (scratch_->commit()) return true;
+  return fail(scratch_->error());
+}
+
+std::string describeNotDoc(const std::string& path, std::string_view bytes, ImportStatus status) {
+  const std::string name = inputName(path);
+  constexpr std::size_t kTypeAt = 60;
+  if (status == ImportStatus::kNoMemory) return "not enough memory for the text of " + name;
+  if (bytes.size() < kTypeAt + 4) {
+    return name + " is too short to be a Palm database (" + std::to_string(bytes.size()) +
+           " bytes)";
+  }
+  std::string type;
+  for (const char c : bytes.substr(kTypeAt, 4)) {
+    type += c >= 0x20 && c < 0x7F ? std::string(1, c) : "?";
+  }
+  if (bytes.substr(kTypeAt, 4) != "TEXt") {
+    return name + " is not a Palm Doc: its type is \"" + type + "\", not \"TEXt\"";
+  }
+  return name + " is not a Palm Doc: it has no record 0 inside the file";
+}
+
+std::string describeDamage(const DocDamage& d) {
+  const std::string record = "record " + std::to_string(d.record);
+  const std::string value = std::to_string(d.value);
+  const std::string limit = std::to_string(d.limit);
+  switch (d.kind) {
+    case DocDamageKind::kRecordListCut:
+      return "the list of " + value + " records runs past the end of the file (" + limit +
+             " bytes); it ends at record " + std::to_string(d.record);
+    case DocDamageKind::kRecordPastEnd:
+      return record + " starts at offset " + value + ", past the end of the file (" + limit +
+             " bytes)";
+    case DocDamageKind::kRecordsOutOfOrder:
+      return record + " starts at offset " + value + ", before the record before it (" + limit +
+             ")";
+    case DocDamageKind::kHeaderRecordShort:
+      return "record 0 holds " + value + " bytes, not 16";
+    case DocDamageKind::kTextRecordsMissing:
+      return "record 0 counts " + value + " text records, but the database holds " + limit;
+    case DocDamageKind::kUnknownCompression:
+      return "record 0 gives compression " + value + ", which is neither 1 nor 2";
+    case DocDamageKind::kRecordLength:
+      return record + " gives " + value + " bytes of text, not " + limit;
+    case DocDamageKind::kReferenceBeforeText:
+      return record + " refers back before the start of the text";
+    case DocDamageKind::kCodeCut:
+      return record + " ends inside a code";
+    case DocDamageKind::kTextTooLong:
+      return "the text runs past the " + limit + " bytes that record 0 counts; the rest is cut";
+    case DocDamageKind::kTextLength:
+      return "record 0 gives a text of " + limit + " bytes, but " + value + " bytes were read";
+  }
+  return "unknown damage";
+}
+
+bool reportDamage(const std::string& path, const std::vector<DocDamage>& damage,
+                  std::size_t recovered, bool salvage, const Talk& talk) {
+  if (damage.empty()) return true;
+  if (salvage && talk.quiet) return true;
+  std::string report = inputName(path) + " is damaged:";
+  for (std::size_t i = 0; i < damage.size() && i < kShownDamage; ++i) {
+    report += "\n  " + describeDamage(damage[i]);
+  }
+  if (damage.size() > kShownDamage) {
+    report += "\n  and " + std::to_string(damage.size() - kShownDamage) + " more";
+  }
+  report += "\nquillet: " + std::to_string(recovered) + " bytes of text recovered";
+  report += salvage ? ", taken as they are (--salvage)"
+                    : "; nothing written (--salvage takes what was recovered)";
+  printError(report);
+  return salvage;
 }
 
 }  // namespace quillet

@@ -5,8 +5,11 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/args.h"
+#include "base/atomic_file.h"
 #include "base/message_sink.h"
+#include "cli/args.h"
+#include "format/doc_importer.h"
+#include "source/work_text.h"
 
 namespace quillet {
 
@@ -19,16 +22,29 @@ struct CommandHelp {
   const char* name;                 // "build"
   const char* synopsis;             // "SOURCE [-o OUT.pdb] [-n NAME] [--public]"
   const char* description;          // paragraphs shown under the synopsis
-  std::vector<OptionSpec> options;  // --help is added by parseCommand
+  std::vector<OptionSpec> options;  // -q, -v and --help are added by parseCommand
 };
 
-// Parses a subcommand's words. Returns true when the command should run; otherwise
-// exitCode says how to end: 0 after --help, 2 after a usage error (already reported).
+// Parses a subcommand's words; every command also takes -q/--quiet, -v/--verbose and
+// -h/--help. Returns true when the command should run; otherwise exitCode says how to
+// end: 0 after --help, 2 after a usage error (already reported).
 bool parseCommand(const CommandHelp& help, const std::vector<std::string>& args, ParsedArgs& parsed,
                   int& exitCode);
 
 // Reports a usage error for the command and returns kExitUsage.
 int usageError(const CommandHelp& help, const std::string& reason);
+
+// How much a command says besides its output and its errors.
+struct Talk {
+  bool quiet = false;    // -q: nothing but the output and the errors
+  bool verbose = false;  // -v: what is being done, step by step, on standard error
+  explicit Talk(const ParsedArgs& parsed)
+      : quiet(parsed.has("quiet")), verbose(parsed.has("verbose") && !parsed.has("quiet")) {}
+  // Prints "quillet: " and the line on standard error unless quiet (info) or unless not
+  // verbose (detail).
+  void info(const std::string& line) const;
+  void detail(const std::string& line) const;
+};
 
 // Prints "CAPTION: TEXT" on standard error (without the text's trailing line breaks).
 MessageSink standardErrorSink();
@@ -36,12 +52,54 @@ MessageSink standardErrorSink();
 // Prints "quillet: " and the message on standard error.
 void printError(const std::string& message);
 
-// Writes bytes to path, or to standard output when path is empty or "-". The file is
-// written under a scratch name beside it and moved into place, so a failed write never
-// leaves half a file under the name. Reports failures itself.
-bool writeOutput(const std::string& path, const char* bytes, std::size_t size);
+// 'path' in quotes, or "standard input" for "-".
+std::string inputName(const std::string& path);
 
-// Reads a whole file (or standard input for "-"); false when it cannot be read.
-bool readWholeFile(const std::string& path, std::vector<unsigned char>& bytes);
+// Reads a whole input, a file or standard input ("-"), into the working text as it is.
+// On failure it has told why, naming the input: "cannot open 'x': No such file or
+// directory", "'d' is a folder", "cannot read 'x': ...".
+bool readInput(const std::string& path, WorkText& bytes);
+
+// True when the two paths name one file (also through links); false when either is
+// standard input or does not exist yet.
+bool sameFile(const std::string& a, const std::string& b);
+
+// Where a command's output goes: standard output ("" or "-"), every write and the final
+// flush checked; or a file, written under a scratch name beside it and moved into place
+// only when complete, so that a failed run leaves the file as it was. Failures are told,
+// naming the file and the reason, once.
+class CommandOutput {
+ public:
+  explicit CommandOutput(std::string path);
+  bool toStandardOutput() const { return path_.empty() || path_ == "-"; }
+  // Makes the scratch file; false (told) when it cannot.
+  bool open();
+  std::FILE* stream() const;
+  bool write(std::string_view bytes);
+  // Flushes standard output, or moves the file into place. False (told) on failure.
+  bool finish();
+  // A write through stream() by other means failed with errno `error`: told, the scratch
+  // file removed. Returns false.
+  bool fail(int error);
+
+ private:
+  std::string path_;
+  std::unique_ptr<ScratchFile> scratch_;
+  bool failed_ = false;
+};
+
+// Why the bytes of `path` are no Doc that can be imported: "'x' is not a Palm Doc: its
+// type is "Data", not "TEXt"", and the like.
+std::string describeNotDoc(const std::string& path, std::string_view bytes, ImportStatus status);
+
+// What is wrong with a damaged database, one line per problem: "record 3 starts at offset
+// 99999, past the end of the file (5000 bytes)".
+std::string describeDamage(const DocDamage& damage);
+
+// Tells what is wrong with the database at `path` (nothing for a sound one) and how many
+// bytes of text were recovered. Returns whether the command may go on with that text:
+// always for a sound database, with a damaged one only when salvaging.
+bool reportDamage(const std::string& path, const std::vector<DocDamage>& damage,
+                  std::size_t recovered, bool salvage, const Talk& talk);
 
 }  // namespace quillet

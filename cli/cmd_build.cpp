@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -5,14 +7,15 @@
 #include <set>
 
 #include "app/conversion.h"
-#include "app/messages.h"
 #include "base/atomic_file.h"
+#include "base/file_handle.h"
+#include "base/file_io.h"
 #include "base/paths.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "cli/doc_summary.h"
 #include "format/doc_builder.h"
-#include "source/line_breaks.h"
+#include "format/doc_compressor.h"
 #include "source/source_kind.h"
 
 namespace quillet {
@@ -23,7 +26,7 @@ namespace fs = std::filesystem;
 
 const CommandHelp kHelp{
     "build",
-    "SOURCE... [-t TYPE] [-o OUT] [-n NAME] [-s] [--public]",
+    "SOURCE... [-t TYPE] [-o OUT] [-n NAME] [-s] [--public] [--salvage] [--no-verify]",
     "Makes a Palm Doc database from each SOURCE, the way Quillet Maker does, short of the\n"
     "dialogs: the source is loaded (a text file byte for byte with every line end made one\n"
     "LF and NUL bytes dropped; an HTML page through the HTML converter; an existing Doc\n"
@@ -31,12 +34,19 @@ const CommandHelp kHelp{
     "is stored in PalmDOC-compressed records of 4096 bytes.\n\n"
     "TYPE is text, html, doc or blank. By default it follows SOURCE's ending: .txt and\n"
     ".text are text, .htm and .html HTML, .pdb and .prc Doc, anything else text. SOURCE -\n"
-    "reads a text from standard input. A blank document needs no SOURCE, only -o.\n\n"
+    "reads standard input (a text unless -t says otherwise). A blank document needs no\n"
+    "SOURCE, only -o.\n\n"
     "OUT is the database to write (default: SOURCE's base name with .pdb, in the current\n"
     "folder); with several SOURCEs it names a folder to write them into. NAME, the book's\n"
     "name on the handheld, defaults to the base name (at most 32 characters are kept).\n"
-    "A database is replaced only when its build succeeds, and a build never writes over\n"
-    "its own source. Exit code 0 when every book was made, 1 when one failed.",
+    "A database is written under a scratch name and moved into place only when it is\n"
+    "complete and every record has been read back and found right; a build never writes\n"
+    "over its own source. A damaged Doc given as SOURCE is refused, with what is wrong\n"
+    "with it, unless --salvage. Exit code 0 when every book was made, 1 when one failed.\n\n"
+    "Readers: by default the book carries Quillet Maker's own creator \"Qvlt\", which the\n"
+    "Doc readers on the handheld that read any Doc database take, but which the common\n"
+    "desktop readers (calibre, for one) refuse. --public writes the public format (creator\n"
+    "\"REAd\") that every Doc reader reads.",
     {
         {'t', "type", "TYPE", "the kind of source: text, html, doc or blank"},
         {'o', "output", "OUT", "the database to write (a folder, with several SOURCEs)"},
@@ -44,7 +54,8 @@ const CommandHelp kHelp{
         {'s', "strip", nullptr, "strip single line breaks (an HTML page always keeps them)"},
         {'\0', "public", nullptr,
          "public Doc format: creator \"REAd\" instead of \"Qvlt\", and plain text from HTML"},
-        {'q', "quiet", nullptr, "print nothing on success"},
+        {'\0', "salvage", nullptr, "take what a damaged Doc SOURCE still gives (with a warning)"},
+        {'\0', "no-verify", nullptr, "do not read each record back before it is written"},
     }};
 
 constexpr char kStandardInput[] = "-";
@@ -68,12 +79,6 @@ std::optional<int> parseType(const std::string& type) {
   if (type == "doc") return kSourceDocFile;
   if (type == "blank") return kSourceBlankDoc;
   return std::nullopt;
-}
-
-bool sameFile(const std::string& a, const std::string& b) {
-  std::error_code error;
-  if (fs::equivalent(fs::path(a), fs::path(b), error)) return true;
-  return fs::weakly_canonical(fs::path(a), error) == fs::weakly_canonical(fs::path(b), error);
 }
 
 // Works out what each SOURCE becomes; a usage error leaves reason set.
@@ -126,53 +131,94 @@ std::vector<BuildJob> planJobs(const ParsedArgs& parsed, std::optional<int> type
   return jobs;
 }
 
-LoadStatus loadJobSource(WorkText& text, const BuildJob& job, bool strip, bool publicFormat) {
-  if (job.source != kStandardInput) {
-    return loadBook(text, BookSource{job.sourceType, job.source, strip, publicFormat});
+struct BuildChoices {
+  bool strip = false;
+  bool publicFormat = false;
+  bool salvage = false;
+  bool verify = true;
+};
+
+// The source's text in the working text; false when it failed (told).
+bool loadJob(WorkText& text, const BuildJob& job, const BuildChoices& choices, const Talk& talk) {
+  if (job.sourceType != kSourceBlankDoc) {
+    if (!readInput(job.source, text)) return false;
+    talk.detail("read " + std::to_string(text.length) + " bytes from " + inputName(job.source));
   }
-  std::vector<unsigned char> bytes;
-  if (!readWholeFile(kStandardInput, bytes)) return LoadStatus::kSourceMissing;
-  const LoadStatus loaded =
-      loadTextBytes(text, reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  if (loaded == LoadStatus::kLoaded && strip) stripSingleLineBreaks(text, false);
-  return loaded;
+  // The start of a Doc source, to say why it is none if it is none.
+  const std::string head(text.view().substr(0, kPdbHeaderSize));
+  std::vector<DocDamage> damage;
+  const LoadStatus loaded = loadBookInPlace(
+      text, BookSource{job.sourceType, job.source, choices.strip, choices.publicFormat}, &damage);
+  if (loaded == LoadStatus::kDocNotDoc) {
+    printError(describeNotDoc(job.source, head, ImportStatus::kNotDoc));
+    return false;
+  }
+  if (loaded != LoadStatus::kLoaded) {
+    printError("not enough memory for the text of " + inputName(job.source));
+    return false;
+  }
+  if (job.sourceType == kSourceDocFile &&
+      !reportDamage(job.source, damage, static_cast<std::size_t>(text.length), choices.salvage,
+                    talk)) {
+    return false;
+  }
+  return true;
 }
 
-// The application's conversion, into a scratch file beside the output that is moved into
-// place only when the book is complete.
-bool buildJob(const BuildJob& job, bool strip, bool publicFormat, bool quiet) {
-  const MessageSink sink = standardErrorSink();
-  WorkText text;
-  const LoadStatus loaded = loadJobSource(text, job, strip, publicFormat);
-  if (loaded != LoadStatus::kLoaded) {
-    if (job.source == kStandardInput && loaded == LoadStatus::kSourceMissing) {
-      printError("cannot read standard input");
-    } else if (const auto message = loadFailureMessage(loaded)) {
-      tell(sink, *message);
-    }
-    return false;
+// Why writing the database failed, naming it.
+std::string buildFailure(const BuildJob& job, const DocBuild& build, int writeError) {
+  const std::string output = "'" + job.output + "'";
+  switch (build.status) {
+    case DocBuildStatus::kEmptyText:
+      return inputName(job.source) + " gives an empty text; no book made";
+    case DocBuildStatus::kTooManyRecords:
+      return inputName(job.source) + " is too long for one book: it needs " +
+             std::to_string(build.textRecords) + " records, and a database holds " +
+             std::to_string(kPdbMaxRecords - 1) + " (" +
+             std::to_string((kPdbMaxRecords - 1) * kDocRecordSize) + " bytes of text)";
+    case DocBuildStatus::kVerifyFailed:
+      return "record " + std::to_string(build.failedRecord) + " of " + output +
+             " did not read back as the text it was made from; nothing was written";
+    default:
+      return describeWriteFailure(output, writeError);
   }
-  char palmName[40] = {};  // the width of the name field the application keeps
-  std::strncpy(palmName, job.name.c_str(), kPdbNameSize);
+}
+
+// A name the file system refuses fails before any work is done, with the system's reason.
+bool outputNameUsable(const std::string& output) {
+  errno = 0;
+  if (FileHandle probe = openFile(output.c_str(), "rb"); probe || errno != ENAMETOOLONG) return true;
+  printError("cannot create '" + output + "': " + std::strerror(errno));
+  return false;
+}
+
+// One book: the source read into memory, converted there, and written into a scratch file
+// beside the output that is moved into place only when the book is complete.
+bool buildJob(const BuildJob& job, const BuildChoices& choices, const Talk& talk) {
+  WorkText text;
+  if (!loadJob(text, job, choices, talk) || !outputNameUsable(job.output)) return false;
   ScratchFile scratch(job.output);
   if (scratch.stream() == nullptr) {
-    tell(sink, messages::kCannotWriteTemporary);
+    printError("cannot create '" + job.output + "': " + std::strerror(scratch.error()));
     return false;
   }
-  scratch.closeStream();  // the builder writes it by its path
-  std::string output = scratch.path();
-  if (makeBook(text, output, palmName, publicFormat) != MakeStatus::kMade) {
-    tell(sink, messages::kCannotWriteTemporary);
-    if (text.length == 0) printError("'" + job.source + "' gives an empty text");
+  DocOptions options;
+  options.name = job.name;
+  options.publicFormat = choices.publicFormat;
+  options.verify = choices.verify;
+  FileDocSink sink(scratch.stream());
+  const DocBuild build = writeBook(text, options, sink);
+  const bool flushed = sink.flush();
+  if (build.status != DocBuildStatus::kBuilt || !flushed || !scratch.commit()) {
+    const int error = sink.error() != 0 ? sink.error() : scratch.error();
+    printError(buildFailure(job, build, error));
     return false;
   }
-  if (!scratch.commit()) {
-    printError("cannot write '" + job.output + "'");
-    return false;
-  }
-  DocSummary summary;
-  if (!quiet && summarizeDoc(job.output, summary)) {
-    std::cout << job.output << ": \"" << palmName << "\", " << describeDocSummary(summary) << '\n';
+  talk.detail("wrote " + std::to_string(build.textRecords) + " text records" +
+              (choices.verify ? ", each read back and found right" : ""));
+  if (!talk.quiet) {
+    const std::string name = job.name.substr(0, std::min(job.name.size(), kPdbNameSize));
+    std::cout << job.output << ": \"" << name << "\", " << describeDocSummary(build) << '\n';
   }
   return true;
 }
@@ -199,10 +245,16 @@ int runBuildCommand(const std::vector<std::string>& args) {
     }
   }
 
+  BuildChoices choices;
+  choices.strip = parsed.has("strip");
+  choices.publicFormat = parsed.has("public");
+  choices.salvage = parsed.has("salvage");
+  choices.verify = !parsed.has("no-verify");
+  const Talk talk(parsed);
   bool allBuilt = true;
   for (const BuildJob& job : jobs) {
-    if (!buildJob(job, parsed.has("strip"), parsed.has("public"), parsed.has("quiet"))) {
-      if (jobs.size() > 1) printError("no book made from '" + job.source + "'");
+    if (!buildJob(job, choices, talk)) {
+      if (jobs.size() > 1) printError("no book made from " + inputName(job.source));
       allBuilt = false;
     }
   }

@@ -1,8 +1,4 @@
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
-#include "base/atomic_file.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "source/html_converter.h"
@@ -23,37 +19,13 @@ const CommandHelp kHelp{
     "3C 8D 3E. Lists, tables and definitions are indented by three spaces a level; bold\n"
     "text is raised to capitals; scripts, styles, comments and unknown tags are dropped.\n"
     "A comment opened by <!--QL passes its text through unchanged.\n\n"
-    "OUT is replaced only when the whole text has been written.",
+    "OUT is replaced only when the whole text has been written, and never when it is\n"
+    "SOURCE itself.",
     {
         {'o', "output", "OUT", "write the text here instead of standard output"},
         {'\0', "public", nullptr, "plain text: no HEADER or HRULE tags, ends with 3C 8D 3E"},
         {'\0', "no-title", nullptr, "do not look for the page's <TITLE>; convert it all as body"},
     }};
-
-// Streams the conversion into file. False when a write failed.
-bool convertInto(std::FILE* file, const std::vector<unsigned char>& html, bool publicFormat,
-                 bool useTitle) {
-  HtmlOutput output(file);
-  convertHtmlBytes(std::string_view(reinterpret_cast<const char*>(html.data()), html.size()),
-                   output, publicFormat, useTitle);
-  return output.flush();
-}
-
-// Written under a scratch name beside OUT and moved into place, so that a failed run never
-// leaves half a text under OUT.
-bool convertToFile(const std::string& path, const std::vector<unsigned char>& html,
-                   bool publicFormat, bool useTitle) {
-  ScratchFile file(path);
-  if (file.stream() == nullptr) {
-    printError("cannot create '" + path + "': " + std::strerror(file.error()));
-    return false;
-  }
-  if (!convertInto(file.stream(), html, publicFormat, useTitle) || !file.commit()) {
-    printError("cannot write '" + path + "'");
-    return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -65,25 +37,25 @@ int runHtmlCommand(const std::vector<std::string>& args) {
 
   const std::string& source = parsed.operands[0];
   const std::string output = parsed.value("output");
-  const bool toStandardOutput = output.empty() || output == "-";
-  if (!toStandardOutput && output == source) {
-    return usageError(kHelp, "OUT would replace SOURCE '" + source + "'");
+  if (sameFile(source, output)) {
+    return usageError(kHelp, "OUT would replace SOURCE " + inputName(source));
   }
-  std::vector<unsigned char> html;
-  if (!readWholeFile(source, html)) {
-    printError("cannot read '" + source + "'");
+  WorkText html;
+  if (!readInput(source, html)) return kExitFailure;
+  CommandOutput out(output);
+  if (!out.open()) return kExitFailure;
+  int writeError = 0;
+  {
+    // Streamed through a buffer of the converter's own, gone before the output is finished.
+    HtmlOutput converted(out.stream());
+    convertHtmlBytes(html.view(), converted, parsed.has("public"), !parsed.has("no-title"));
+    if (!converted.flush()) writeError = converted.error();
+  }
+  if (writeError != 0) {
+    out.fail(writeError);
     return kExitFailure;
   }
-  const bool publicFormat = parsed.has("public");
-  const bool useTitle = !parsed.has("no-title");
-  if (toStandardOutput) {
-    if (!convertInto(stdout, html, publicFormat, useTitle)) {
-      printError("cannot write to standard output");
-      return kExitFailure;
-    }
-    return kExitOk;
-  }
-  return convertToFile(output, html, publicFormat, useTitle) ? kExitOk : kExitFailure;
+  return out.finish() ? kExitOk : kExitFailure;
 }
 
 }  // namespace quillet

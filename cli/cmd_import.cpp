@@ -1,6 +1,5 @@
 #include <cstring>
 
-#include "app/messages.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "format/doc_importer.h"
@@ -11,12 +10,18 @@ namespace {
 
 const CommandHelp kHelp{
     "import",
-    "DOC.pdb [-o OUT.txt]",
+    "DOC.pdb [-o OUT.txt] [--salvage]",
     "Reads a Palm Doc database (type TEXt, any creator) back into text and writes it, byte\n"
     "for byte, to OUT or to standard output. Line ends stay as stored (LF). The text ends\n"
-    "at its first NUL byte, as it does when Quillet Maker takes a Doc as its source.",
+    "at its first NUL byte, as it does when Quillet Maker takes a Doc as its source. DOC\n"
+    "may be - for standard input.\n\n"
+    "A damaged database (cut short, offsets or counts out of range, records that do not\n"
+    "decode to their size) is reported, record by record, and nothing is written, unless\n"
+    "--salvage: then the text that could be recovered is written, with the warning. OUT is\n"
+    "replaced only when the whole text has been written, and never when it is DOC itself.",
     {
         {'o', "output", "OUT.txt", "write the text here instead of standard output"},
+        {'\0', "salvage", nullptr, "write what a damaged database still gives (with a warning)"},
     }};
 
 }  // namespace
@@ -26,14 +31,31 @@ int runImportCommand(const std::vector<std::string>& args) {
   int exitCode = kExitOk;
   if (!parseCommand(kHelp, args, parsed, exitCode)) return exitCode;
   if (parsed.operands.size() != 1) return usageError(kHelp, "expected one DOC.pdb file");
+  const std::string& source = parsed.operands[0];
+  const std::string output = parsed.value("output");
+  if (sameFile(source, output)) {
+    return usageError(kHelp, "'" + output + "' would replace its own source; choose another");
+  }
+  const Talk talk(parsed);
 
-  const ImportedDoc doc = importDoc(parsed.operands[0].c_str());
+  WorkText bytes;
+  if (!readInput(source, bytes)) return kExitFailure;
+  const std::string_view file = bytes.view();
+  const ImportedDoc doc = importDocBytes(std::span<const unsigned char>(
+      reinterpret_cast<const unsigned char*>(file.data()), file.size()));
   if (doc.status != ImportStatus::kImported) {
-    tell(standardErrorSink(), importFailureMessage(doc.status));
+    printError(describeNotDoc(source, file, doc.status));
     return kExitFailure;
   }
   const std::size_t length = std::strlen(doc.text.get());
-  return writeOutput(parsed.value("output"), doc.text.get(), length) ? kExitOk : kExitFailure;
+  if (!reportDamage(source, doc.damage, length, parsed.has("salvage"), talk)) {
+    return kExitFailure;
+  }
+  talk.detail(std::to_string(length) + " bytes of text read from " + inputName(source));
+  CommandOutput out(output);
+  const bool written = out.open() && out.write(std::string_view(doc.text.get(), length)) &&
+                       out.finish();
+  return written ? kExitOk : kExitFailure;
 }
 
 }  // namespace quillet

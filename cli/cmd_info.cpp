@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cinttypes>
+#include <cstdarg>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -6,6 +8,7 @@
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "format/byte_order.h"
+#include "format/doc_importer.h"
 #include "format/doc_builder.h"
 #include "format/pdb_writer.h"
 
@@ -15,11 +18,24 @@ namespace {
 
 const CommandHelp kHelp{
     "info",
-    "DOC.pdb",
+    "DOC.pdb [-o OUT]",
     "Shows a Palm database's header fields, its record list (offset, length, attributes,\n"
     "unique ID of each record) and, for a Doc (type TEXt), the Doc header in record 0.\n"
-    "Offsets that point outside the file are flagged.",
-    {}};
+    "Offsets that point outside the file are flagged, and what is wrong with a damaged\n"
+    "Doc is told on standard error (exit code 1). DOC may be - for standard input.",
+    {
+        {'o', "output", "OUT", "write the listing here instead of standard output"},
+    }};
+
+// printf into a string.
+__attribute__((format(printf, 2, 3))) void appendf(std::string& out, const char* format, ...) {
+  char line[256];
+  std::va_list arguments;
+  va_start(arguments, format);
+  const int length = std::vsnprintf(line, sizeof line, format, arguments);
+  va_end(arguments);
+  if (length > 0) out.append(line, std::min(static_cast<std::size_t>(length), sizeof line - 1));
+}
 
 // Palm dates count seconds from 1904-01-01.
 std::string palmDate(std::uint32_t seconds) {
@@ -82,64 +98,65 @@ std::string describeAttributes(std::uint16_t a) {
   return text.empty() ? "none" : text;
 }
 
-void printHeader(const PdbHeader& h, std::size_t fileSize) {
-  std::printf("Name:               \"%s\"\n", databaseName(h).c_str());
-  std::printf("Attributes:         0x%04X (%s)\n", h.attributes,
+void printHeader(std::string& out, const PdbHeader& h, std::size_t fileSize) {
+  appendf(out, "Name:               \"%s\"\n", databaseName(h).c_str());
+  appendf(out, "Attributes:         0x%04X (%s)\n", h.attributes,
               describeAttributes(h.attributes).c_str());
-  std::printf("Version:            %u\n", h.version);
-  std::printf("Created:            0x%08" PRIX32 " (%s)\n", h.creationDate,
+  appendf(out, "Version:            %u\n", h.version);
+  appendf(out, "Created:            0x%08" PRIX32 " (%s)\n", h.creationDate,
               palmDate(h.creationDate).c_str());
-  std::printf("Modified:           0x%08" PRIX32 " (%s)\n", h.modificationDate,
+  appendf(out, "Modified:           0x%08" PRIX32 " (%s)\n", h.modificationDate,
               palmDate(h.modificationDate).c_str());
-  std::printf("Last backup:        0x%08" PRIX32 " (%s)\n", h.lastBackupDate,
+  appendf(out, "Last backup:        0x%08" PRIX32 " (%s)\n", h.lastBackupDate,
               palmDate(h.lastBackupDate).c_str());
-  std::printf("Modification no.:   %" PRIu32 "\n", h.modificationNumber);
-  std::printf("App info offset:    %" PRIu32 "\n", h.appInfoOffset);
-  std::printf("Sort info offset:   %" PRIu32 "\n", h.sortInfoOffset);
-  std::printf("Type:               \"%s\"\n", fourCharacters(h.type).c_str());
-  std::printf("Creator:            \"%s\"\n", fourCharacters(h.creator).c_str());
-  std::printf("Unique ID seed:     %" PRIu32 "\n", h.uniqueIdSeed);
-  std::printf("Next record list:   %" PRIu32 "\n", h.nextRecordListId);
-  std::printf("Records:            %u\n", h.recordCount);
-  std::printf("File size:          %zu bytes\n", fileSize);
+  appendf(out, "Modification no.:   %" PRIu32 "\n", h.modificationNumber);
+  appendf(out, "App info offset:    %" PRIu32 "\n", h.appInfoOffset);
+  appendf(out, "Sort info offset:   %" PRIu32 "\n", h.sortInfoOffset);
+  appendf(out, "Type:               \"%s\"\n", fourCharacters(h.type).c_str());
+  appendf(out, "Creator:            \"%s\"\n", fourCharacters(h.creator).c_str());
+  appendf(out, "Unique ID seed:     %" PRIu32 "\n", h.uniqueIdSeed);
+  appendf(out, "Next record list:   %" PRIu32 "\n", h.nextRecordListId);
+  appendf(out, "Records:            %u\n", h.recordCount);
+  appendf(out, "File size:          %zu bytes\n", fileSize);
 }
 
 // Prints the record list; returns the entries that lie inside the file.
-std::vector<PdbRecordEntry> printRecords(const std::vector<unsigned char>& bytes, unsigned count) {
+std::vector<PdbRecordEntry> printRecords(std::string& out, std::string_view bytes, unsigned count) {
   std::vector<PdbRecordEntry> entries;
-  std::printf("\n Record     Offset     Length  Attr  Unique ID\n");
+  appendf(out, "\n Record     Offset     Length  Attr  Unique ID\n");
   for (unsigned i = 0; i < count; ++i) {
     const std::size_t at = kPdbHeaderSize + kPdbRecordEntrySize * i;
     if (at + kPdbRecordEntrySize > bytes.size()) {
-      std::printf("  (the record list ends early: %u of %u entries in the file)\n", i, count);
+      appendf(out, "  (the record list ends early: %u of %u entries in the file)\n", i, count);
       break;
     }
-    entries.push_back(parsePdbRecordEntry(&bytes[at]));
+    entries.push_back(parsePdbRecordEntry(reinterpret_cast<const unsigned char*>(&bytes[at])));
   }
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const std::uint32_t start = entries[i].dataOffset;
     const std::uint64_t end = i + 1 < entries.size() ? entries[i + 1].dataOffset : bytes.size();
     const bool inside = start <= bytes.size() && end >= start && end <= bytes.size();
-    std::printf("%7zu %10" PRIu32 " %10s  0x%02X  %u%s\n", i, start,
+    appendf(out, "%7zu %10" PRIu32 " %10s  0x%02X  %u%s\n", i, start,
                 inside ? std::to_string(end - start).c_str() : "?", entries[i].attributes,
                 entries[i].uniqueId, inside ? "" : "  (outside the file)");
   }
   return entries;
 }
 
-void printDocHeader(const std::vector<unsigned char>& bytes, const PdbRecordEntry& record0) {
-  if (record0.dataOffset + kDocRecord0Size > bytes.size()) {
-    std::printf("\nDoc header: record 0 is shorter than 16 bytes\n");
+void printDocHeader(std::string& out, std::string_view bytes, const PdbRecordEntry& record0) {
+  if (std::uint64_t{record0.dataOffset} + kDocRecord0Size > bytes.size()) {
+    appendf(out, "\nDoc header: record 0 is shorter than 16 bytes\n");
     return;
   }
-  const DocRecord0 d = parseDocRecord0(&bytes[record0.dataOffset]);
+  const DocRecord0 d =
+      parseDocRecord0(reinterpret_cast<const unsigned char*>(&bytes[record0.dataOffset]));
   const char* scheme = d.compression == 2 ? "PalmDOC" : d.compression == 1 ? "none" : "unknown";
-  std::printf("\nDoc header (record 0)\n");
-  std::printf("Compression:        %u (%s)\n", d.compression, scheme);
-  std::printf("Text length:        %" PRIu32 " bytes\n", d.textLength);
-  std::printf("Text records:       %u\n", d.recordCount);
-  std::printf("Record size:        %u\n", d.recordSize);
-  std::printf("Current position:   %" PRIu32 "\n", d.currentPosition);
+  appendf(out, "\nDoc header (record 0)\n");
+  appendf(out, "Compression:        %u (%s)\n", d.compression, scheme);
+  appendf(out, "Text length:        %" PRIu32 " bytes\n", d.textLength);
+  appendf(out, "Text records:       %u\n", d.recordCount);
+  appendf(out, "Record size:        %u\n", d.recordSize);
+  appendf(out, "Current position:   %" PRIu32 "\n", d.currentPosition);
 }
 
 }  // namespace
@@ -149,25 +166,36 @@ int runInfoCommand(const std::vector<std::string>& args) {
   int exitCode = kExitOk;
   if (!parseCommand(kHelp, args, parsed, exitCode)) return exitCode;
   if (parsed.operands.size() != 1) return usageError(kHelp, "expected one DOC.pdb file");
-
   const std::string& path = parsed.operands[0];
-  std::vector<unsigned char> bytes;
-  if (!readWholeFile(path, bytes)) {
-    printError("cannot read '" + path + "'");
-    return kExitFailure;
+  const std::string output = parsed.value("output");
+  if (sameFile(path, output)) {
+    return usageError(kHelp, "'" + output + "' would replace the database it describes");
   }
+
+  WorkText file;
+  if (!readInput(path, file)) return kExitFailure;
+  const std::string_view bytes = file.view();
   if (bytes.size() < kPdbHeaderSize) {
-    printError("'" + path + "' is not a Palm database: " + std::to_string(bytes.size()) +
+    printError(inputName(path) + " is not a Palm database: " + std::to_string(bytes.size()) +
                " bytes, shorter than a header");
     return kExitFailure;
   }
-  const PdbHeader header = parsePdbHeader(bytes.data());
-  printHeader(header, bytes.size());
-  const auto entries = printRecords(bytes, header.recordCount);
+  std::string out;
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const PdbHeader header = parsePdbHeader(data);
+  printHeader(out, header, bytes.size());
+  const auto entries = printRecords(out, bytes, header.recordCount);
+  bool sound = true;
   if (std::string(header.type, 4) == kDocType && !entries.empty()) {
-    printDocHeader(bytes, entries[0]);
+    printDocHeader(out, bytes, entries[0]);
+    // The listing shows everything; what is wrong with the text is said besides.
+    const ImportedDoc doc = importDocBytes(std::span<const unsigned char>(data, bytes.size()));
+    sound = doc.status != ImportStatus::kImported ||
+            reportDamage(path, doc.damage, doc.length, false, Talk(parsed));
   }
-  return kExitOk;
+  CommandOutput listing(output);
+  if (!listing.open() || !listing.write(out) || !listing.finish()) return kExitFailure;
+  return sound ? kExitOk : kExitFailure;
 }
 
 }  // namespace quillet

@@ -129,7 +129,9 @@ int runInstallCommand(const std::vector<std::string>& args) {
   warnOfUnknownNames(request, users);
 
   InstallDisplay display;
-  display.showStatus = [](const char* text) { std::cout << text << '\n' << std::flush; };
+  if (!Talk(parsed).quiet) {
+    display.showStatus = [](const char* text) { std::cout << text << '\n' << std::flush; };
+  }
   display.copyFailed = [](const FailedCopy& copy) { printError(describeFailure(copy)); };
   // As in the application, the user installed to last is the one its user selection
   // offers first.

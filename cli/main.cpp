@@ -7,6 +7,7 @@
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "platform/console.h"
+#include "platform/interrupts.h"
 #include "platform/system.h"
 
 #ifndef QUILLET_VERSION
@@ -42,6 +43,9 @@ void printOverview(std::ostream& out) {
   }
   out << "\nOptions:\n  -h, --help     show this help and exit\n"
          "      --version  show the version and exit\n\n"
+         "Every command also takes -q/--quiet (nothing but the output and errors) and\n"
+         "-v/--verbose (what is being done, on standard error). Exit codes: 0 success, 1 a\n"
+         "failure (its reason on standard error), 2 a usage error, 130 interrupted.\n\n"
          "Run 'quillet COMMAND --help' for a command's own options.\n";
 }
 
@@ -52,6 +56,7 @@ int main(int argc, char** argv) {
   using namespace quillet;
   setCommandLineArguments(argc, argv);
   useBinaryStandardStreams();
+  removeScratchFilesOnInterrupt();
   if (argc < 2) {
     printOverview(std::cerr);
     return kExitUsage;

@@ -1,6 +1,7 @@
 #include "format/doc_builder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 #include <string>
@@ -9,6 +10,7 @@
 #include "base/file_io.h"
 #include "format/byte_order.h"
 #include "format/doc_compressor.h"
+#include "format/doc_importer.h"
 #include "format/stored_text.h"
 
 // The database is written once, front to back: the text's length fixes the number of
@@ -79,37 +81,52 @@ bool MemoryDocSink::rewrite(std::size_t offset, const unsigned char* bytes, std:
 
 FileDocSink::FileDocSink(std::FILE* file) : file_(file), start_(std::ftell(file)) {
   block_.reserve(kOutputBlock);
-  failed_ = start_ < 0;
+  if (start_ < 0) fail();
 }
 
 FileDocSink::~FileDocSink() { flush(); }
 
+bool FileDocSink::fail() {
+  if (!failed_) error_ = errno != 0 ? errno : EIO;
+  failed_ = true;
+  return false;
+}
+
 bool FileDocSink::append(const unsigned char* bytes, std::size_t size) {
-  if (block_.size() + size > kOutputBlock && !flush()) return false;
-  if (size >= kOutputBlock) {
-    failed_ = failed_ || !writeToFile(file_, bytes, size);
-  } else {
-    block_.insert(block_.end(), bytes, bytes + size);
-  }
-  return !failed_;
+  if (failed_ || (block_.size() + size > kOutputBlock && !flush())) return false;
+  if (size >= kOutputBlock) return writeToFile(file_, bytes, size) || fail();
+  block_.insert(block_.end(), bytes, bytes + size);
+  return true;
 }
 
 bool FileDocSink::rewrite(std::size_t offset, const unsigned char* bytes, std::size_t size) {
   if (!flush()) return false;
-  failed_ = std::fseek(file_, start_ + static_cast<long>(offset), SEEK_SET) != 0 ||
-            !writeToFile(file_, bytes, size) || std::fseek(file_, 0, SEEK_END) != 0;
-  return !failed_;
+  if (std::fseek(file_, start_ + static_cast<long>(offset), SEEK_SET) != 0 ||
+      !writeToFile(file_, bytes, size) || std::fseek(file_, 0, SEEK_END) != 0) {
+    return fail();
+  }
+  return true;
 }
 
 bool FileDocSink::flush() {
-  if (!block_.empty() && !failed_) {
-    failed_ = !writeToFile(file_, block_.data(), block_.size());
-  }
+  if (!block_.empty() && !failed_ && !writeToFile(file_, block_.data(), block_.size())) fail();
   block_.clear();
   return !failed_;
 }
 
-DocBuildStatus writeDoc(std::string_view text, const DocOptions& options, DocSink& sink) {
+namespace {
+
+// Whether the compressed record decodes to exactly its text.
+bool readsBack(const unsigned char* packed, std::size_t packedSize, const unsigned char* text,
+               std::size_t length) {
+  unsigned char decoded[kDocRecordSize];
+  return decodePalmDoc(packed, packedSize, decoded, sizeof decoded) == length &&
+         std::memcmp(decoded, text, length) == 0;
+}
+
+}  // namespace
+
+DocBuild writeDoc(std::string_view text, const DocOptions& options, DocSink& sink) {
   const int ceiling = std::clamp(options.maxRecords, 1, kPdbMaxRecords);
   const std::size_t room = static_cast<std::size_t>(ceiling - 1) * kDocRecordSize;
   const bool tooLong = text.size() > room;
@@ -127,6 +144,8 @@ DocBuildStatus writeDoc(std::string_view text, const DocOptions& options, DocSin
   std::vector<unsigned char> head = headAfterTemplate(offsets, 0);
   bool ok = sink.append(header.data(), header.size()) && sink.append(head.data(), head.size());
 
+  DocBuild build;
+  build.textRecords = offsets.size() - 1;
   unsigned char packed[2 * kDocRecordSize];
   std::uint32_t position = offsets[0] + kDocRecord0Size;
   const auto* bytes = reinterpret_cast<const unsigned char*>(stored.data());
@@ -135,20 +154,30 @@ DocBuildStatus writeDoc(std::string_view text, const DocOptions& options, DocSin
     const std::size_t at = (k - 1) * kDocRecordSize;
     const std::size_t length = std::min(stored.size() - at, kDocRecordSize);
     const std::size_t packedSize = compressRecord(packed, bytes + at, length);
+    if (options.tamper) options.tamper(k, packed, packedSize);
+    if (options.verify && !readsBack(packed, packedSize, bytes + at, length)) {
+      build.status = DocBuildStatus::kVerifyFailed;
+      build.failedRecord = k;
+      return build;
+    }
     ok = sink.append(packed, packedSize);
     position += static_cast<std::uint32_t>(packedSize);
   }
-  if (!ok) return DocBuildStatus::kWriteFailed;
+  build.textLength = stored.size();
+  build.databaseSize = position;
   head = headAfterTemplate(offsets, static_cast<std::uint32_t>(stored.size()));
-  if (!sink.rewrite(kPdbTemplateSize, head.data(), head.size())) {
-    return DocBuildStatus::kWriteFailed;
+  if (!ok || !sink.rewrite(kPdbTemplateSize, head.data(), head.size())) {
+    build.status = DocBuildStatus::kWriteFailed;
+  } else if (tooLong) {
+    build.status = DocBuildStatus::kTooManyRecords;
+  } else if (stored.empty()) {
+    build.status = DocBuildStatus::kEmptyText;
   }
-  if (tooLong) return DocBuildStatus::kTooManyRecords;
-  return stored.empty() ? DocBuildStatus::kEmptyText : DocBuildStatus::kBuilt;
+  return build;
 }
 
-DocBuildStatus buildDocBytes(std::string_view text, const DocOptions& options,
-                             std::vector<unsigned char>& database) {
+DocBuild buildDocBytes(std::string_view text, const DocOptions& options,
+                       std::vector<unsigned char>& database) {
   database.clear();
   MemoryDocSink sink(database);
   return writeDoc(text, options, sink);
@@ -191,11 +220,16 @@ int buildDocLimited(const char* textPath, const char* outputPath, char* palmName
   DocBuildStatus status = DocBuildStatus::kWriteFailed;
   if (ok && std::fseek(db.get(), 0, SEEK_SET) == 0) {
     FileDocSink sink(db.get());
-    status = writeDoc(text, DocOptions{palmName, publicFormat, ceiling}, sink);
+    DocOptions options;
+    options.name = palmName;
+    options.publicFormat = publicFormat;
+    options.maxRecords = ceiling;
+    status = writeDoc(text, options, sink).status;
     ok = sink.flush();
   }
   // A failed close is a write that did not reach the disk.
   ok = closeFile(db.release()) && ok;
+  if (status == DocBuildStatus::kVerifyFailed) std::remove(outputPath);
   return ok && status == DocBuildStatus::kBuilt ? kBuildOk : kBuildFailed;
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -37,6 +38,12 @@ struct DocOptions {
   std::string_view name;      // the database name; at most its first 32 bytes are stored
   bool publicFormat = false;  // creator "REAd", else "Qvlt"; the type is always "TEXt"
   int maxRecords = kPdbMaxRecords;  // record 0 included; above kPdbMaxRecords counts as that
+  // Each record is decoded again as soon as it is compressed and compared with its text;
+  // a record that would read back wrong fails the build instead of reaching the book.
+  bool verify = true;
+  // For tests only: called on each compressed record before it is checked and written,
+  // to show that the check catches a record that comes out wrong.
+  std::function<void(std::size_t record, unsigned char* packed, std::size_t size)> tamper;
 };
 
 enum class DocBuildStatus {
@@ -44,6 +51,15 @@ enum class DocBuildStatus {
   kEmptyText,        // no text record: the database holds record 0 only
   kTooManyRecords,   // the text needs more records than allowed; those that fit are written
   kWriteFailed,      // the sink refused a write
+  kVerifyFailed,     // a record did not decode to its text; the database is not whole
+};
+
+struct DocBuild {
+  DocBuildStatus status = DocBuildStatus::kBuilt;
+  std::size_t textRecords = 0;  // records after record 0 (written, or that would have been)
+  std::size_t failedRecord = 0;  // kVerifyFailed: the record that read back wrong (1 on)
+  std::size_t textLength = 0;    // bytes of text stored
+  std::size_t databaseSize = 0;  // bytes of the whole database written
 };
 
 // Where a database's bytes go: appended front to back, and once rewritten where the head
@@ -78,24 +94,29 @@ class FileDocSink final : public DocSink {
   bool rewrite(std::size_t offset, const unsigned char* bytes, std::size_t size) override;
   // Hands every byte to the file. False once any write has failed.
   bool flush();
+  // The errno of the first write that failed, else 0.
+  int error() const { return error_; }
 
  private:
+  bool fail();
+
   std::FILE* file_;
   long start_;
   std::vector<unsigned char> block_;
   bool failed_ = false;
+  int error_ = 0;
 };
 
 // Writes the Doc database of `text` to `sink`: the header, record 0, and the text cut into
 // records of 4096 bytes, each compressed on its own. The text is stored byte for byte (see
-// toStoredText for what a text file or a working text stores). Whatever the status, the
-// sink holds a whole database whose record 0 gives the figures of the records it holds.
-[[nodiscard]] DocBuildStatus writeDoc(std::string_view text, const DocOptions& options,
-                                      DocSink& sink);
+// toStoredText for what a text file or a working text stores). Unless a write failed or a
+// record failed its check, the sink holds a whole database whose record 0 gives the
+// figures of the records it holds.
+[[nodiscard]] DocBuild writeDoc(std::string_view text, const DocOptions& options, DocSink& sink);
 
 // writeDoc into `database` (replacing what it held).
-[[nodiscard]] DocBuildStatus buildDocBytes(std::string_view text, const DocOptions& options,
-                                           std::vector<unsigned char>& database);
+[[nodiscard]] DocBuild buildDocBytes(std::string_view text, const DocOptions& options,
+                                     std::vector<unsigned char>& database);
 
 // What a Doc stores of a text that reaches the builder through a build file: the text up to
 // its first byte 0x1A, without its NUL bytes. Works in place; returns the new length.
@@ -117,7 +138,9 @@ inline constexpr int kBuildNoText = -3;          // the text file cannot be open
 // Whatever the result, the database written so far stays at outputPath: the 80-byte empty
 // one after kBuildNoText and kBuildNoHeaderRecord; after a refused text record, the
 // records before it with record 0 giving their figures. A write that fails (a full disk)
-// makes the result kBuildFailed.
+// makes the result kBuildFailed. Each record is checked as it is made (DocOptions::verify);
+// a record that would read back wrong makes the result kBuildFailed and removes the
+// database, which would otherwise look whole.
 int buildDoc(const char* textPath, const char* outputPath, char* palmName, bool publicFormat);
 
 // buildDoc with a smaller record ceiling: a database never holds more than maxRecords

@@ -69,6 +69,26 @@ TextStretch locateText(const DatabaseBytes& db, unsigned recordsInDb, unsigned t
   return stretch;
 }
 
+// The data offsets of records 0 .. count-1 that the file holds, with what is wrong with them.
+std::vector<std::size_t> readRecordOffsets(const DatabaseBytes& db, unsigned count,
+                                           std::vector<DocDamage>& damage) {
+  std::vector<std::size_t> offsets;
+  for (unsigned k = 0; k < count; ++k) {
+    std::uint32_t offset = 0;
+    if (!db.be32(kFirstEntryOffset + kPdbRecordEntrySize * k, offset)) {
+      damage.push_back({DocDamageKind::kRecordListCut, k, count, db.size()});
+      break;
+    }
+    if (offset > db.size()) {
+      damage.push_back({DocDamageKind::kRecordPastEnd, k, offset, db.size()});
+    } else if (!offsets.empty() && offset < offsets.back()) {
+      damage.push_back({DocDamageKind::kRecordsOutOfOrder, k, offset, offsets.back()});
+    }
+    offsets.push_back(offset);
+  }
+  return offsets;
+}
+
 bool storedUncompressed(std::uint16_t compression) {
   return compression == 1 || (compression & 0xFF) == 0;
 }
@@ -84,7 +104,10 @@ ImportedDoc refused(ImportStatus status) {
 void PalmDocDecoder::copyBack(unsigned value) {
   const std::size_t distance = (value & 0x3FFF) >> 3;
   const std::size_t count = std::min<std::size_t>((value & 7) + 3, capacity_ - length_);
-  if (distance == 0 || distance > length_) return;  // reaches before the text
+  if (distance == 0 || distance > length_) {  // reaches before the text
+    ++badReferences_;
+    return;
+  }
   unsigned char* to = out_ + length_;
   const unsigned char* from = to - distance;
   if (distance >= count) {
@@ -130,6 +153,7 @@ bool PalmDocDecoder::feed(const unsigned char* in, std::size_t size) {
       runLeft_ = ch;  // 0x01 to 0x08
     }
   }
+  if (in < end) dropped_ = true;
   return length_ < capacity_;
 }
 
@@ -139,6 +163,52 @@ std::size_t decodePalmDoc(const unsigned char* in, std::size_t inSize, unsigned 
   decoder.feed(in, inSize);
   return decoder.length();
 }
+
+namespace {
+
+// Turns the text stretch into text, record by record so that each record's share can be
+// judged, though the bytes go through as one stream (a run or a reference may carry on
+// into the next record, as the text itself does). `pieces` are the text records' starts.
+std::size_t readText(const DatabaseBytes& db, TextStretch stretch, bool copied,
+                     const std::vector<std::size_t>& pieces, const DocRecord0& header,
+                     unsigned char* out, std::size_t capacity, std::vector<DocDamage>& damage) {
+  PalmDocDecoder decoder(out, capacity);
+  std::size_t length = 0;
+  std::size_t at = stretch.start;
+  const std::size_t recordSize = header.recordSize != 0 ? header.recordSize : kDocRecordSize;
+  bool full = false;
+  for (std::size_t k = 0; k < pieces.size() && !full; ++k) {
+    const std::size_t next = k + 1 < pieces.size() ? std::clamp(pieces[k + 1], at, stretch.end)
+                                                   : stretch.end;
+    const std::size_t size = next - at;
+    const std::size_t before = length;
+    const std::size_t references = decoder.referencesBeforeText();
+    if (copied) {
+      const std::size_t take = std::min(size, capacity - length);
+      if (take > 0) std::memcpy(out + length, db.at(at), take);
+      length += take;
+      full = take < size;
+    } else {
+      decoder.feed(db.at(at), size);
+      full = decoder.dropped();
+      length = decoder.length();
+      if (decoder.referencesBeforeText() > references) {
+        damage.push_back({DocDamageKind::kReferenceBeforeText, k + 1});
+      }
+      if (decoder.insideCode()) damage.push_back({DocDamageKind::kCodeCut, k + 1});
+    }
+    const std::size_t given = length - before;
+    const bool last = k + 1 == pieces.size();
+    if (!full && (last ? given == 0 || given > recordSize : given != recordSize)) {
+      damage.push_back({DocDamageKind::kRecordLength, k + 1, given, recordSize});
+    }
+    at = next;
+  }
+  if (full) damage.push_back({DocDamageKind::kTextTooLong, 0, 0, capacity});
+  return length;
+}
+
+}  // namespace
 
 ImportedDoc importDocBytes(std::span<const unsigned char> database) {
   const DatabaseBytes db(database);
@@ -152,7 +222,19 @@ ImportedDoc importDocBytes(std::span<const unsigned char> database) {
       !db.be32(kFirstEntryOffset, record0At) || !db.holds(record0At, kDocRecord0Size)) {
     return refused(ImportStatus::kNotDoc);
   }
+  ImportedDoc doc;
+  const std::vector<std::size_t> offsets = readRecordOffsets(db, recordsInDb, doc.damage);
   const DocRecord0 header = parseDocRecord0(db.at(record0At));
+  if (offsets.size() > 1 && offsets[1] >= record0At && offsets[1] - record0At < kDocRecord0Size) {
+    doc.damage.push_back({DocDamageKind::kHeaderRecordShort, 0, offsets[1] - record0At});
+  }
+  if (header.recordCount + 1u > recordsInDb) {
+    doc.damage.push_back(
+        {DocDamageKind::kTextRecordsMissing, 0, header.recordCount, recordsInDb - 1u});
+  }
+  if (header.compression != 1 && header.compression != kDocCompressionPalmDoc) {
+    doc.damage.push_back({DocDamageKind::kUnknownCompression, 0, header.compression});
+  }
   const TextStretch stretch = locateText(db, recordsInDb, header.recordCount);
 
   // The text never outgrows what record 0 counts, nor what its bytes can decode to (a
@@ -160,21 +242,24 @@ ImportedDoc importDocBytes(std::span<const unsigned char> database) {
   // small file ask for a quarter of a gigabyte.
   const bool copied = storedUncompressed(header.compression);
   const std::size_t inSize = stretch.end - stretch.start;
-  const std::size_t capacity = std::min(std::size_t{header.recordCount} * kDocRecordSize,
-                                        copied ? inSize : inSize * kMaxExpansion);
+  const std::size_t counted = std::size_t{header.recordCount} * kDocRecordSize;
+  const std::size_t capacity = std::min(counted, copied ? inSize : inSize * kMaxExpansion);
   HeapText text(static_cast<char*>(std::malloc(capacity + 1)));
   if (!text) return refused(ImportStatus::kNoMemory);
   auto* out = reinterpret_cast<unsigned char*>(text.get());
-  const unsigned char* in = db.at(stretch.start);
-  std::size_t length = 0;
-  if (copied) {
-    length = std::min(inSize, capacity);
-    if (length > 0) std::memcpy(out, in, length);
-  } else {
-    length = decodePalmDoc(in, inSize, out, capacity);
+
+  // Where each text record begins, as far as the record list tells.
+  std::vector<std::size_t> pieces;
+  for (std::size_t k = 1; k <= header.recordCount && k < offsets.size(); ++k) {
+    pieces.push_back(offsets[k]);
+  }
+  if (pieces.empty() && inSize > 0) pieces.push_back(stretch.start);
+  const std::size_t length =
+      readText(db, stretch, copied, pieces, header, out, capacity, doc.damage);
+  if (length != header.textLength && doc.damage.empty()) {
+    doc.damage.push_back({DocDamageKind::kTextLength, 0, length, header.textLength});
   }
   out[length] = 0;
-  ImportedDoc doc;
   doc.text = std::move(text);
   doc.length = length;
   return doc;

@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <cstdlib>
 #include <memory>
+#include <cstdint>
 #include <span>
+#include <vector>
 
 #include "base/heap_text.h"
 
@@ -16,11 +18,35 @@ enum class ImportStatus {
   kNoMemory,    // the text buffer cannot be had
 };
 
+// Something wrong with a database that the importer reads past: the text is still taken
+// as far as it goes (the same text whatever is reported), and the damage is told.
+enum class DocDamageKind {
+  kRecordListCut,        // the record list (value entries) runs past the file's end (limit)
+  kRecordPastEnd,        // record `record` starts at offset value, past the end (limit)
+  kRecordsOutOfOrder,    // record `record` starts at value, before the record before it
+  kHeaderRecordShort,    // record 0 holds value bytes, fewer than its 16
+  kTextRecordsMissing,   // record 0 counts value text records; the database holds limit
+  kUnknownCompression,   // record 0's compression value is value, neither 1 nor 2
+  kRecordLength,         // text record `record` gives value bytes of text, not limit
+  kReferenceBeforeText,  // text record `record` refers back before the start of the text
+  kCodeCut,              // text record `record` ends inside a code
+  kTextTooLong,          // the text runs past the limit bytes that record 0 counts
+  kTextLength,           // record 0 gives a text of limit bytes; value bytes were read
+};
+
+struct DocDamage {
+  DocDamageKind kind;
+  std::size_t record = 0;
+  std::uint64_t value = 0;
+  std::uint64_t limit = 0;
+};
+
 struct ImportedDoc {
   ImportStatus status = ImportStatus::kImported;
   HeapText text;           // recordCount * 4096 + 1 bytes, NUL-terminated; empty on failure
   std::size_t length = 0;  // bytes decoded; a NUL among them (stored uncompressed) ends the text
                            // for callers that take it up to its first NUL
+  std::vector<DocDamage> damage;  // empty for a sound database
 };
 
 // Reads a Doc database held in memory back into text. Any database of type "TEXt" is
@@ -44,6 +70,12 @@ class PalmDocDecoder {
   // Returns false once the buffer is full (more input would be dropped).
   bool feed(const unsigned char* in, std::size_t size);
   std::size_t length() const { return length_; }
+  // Back-references so far that reached before the start of the text.
+  std::size_t referencesBeforeText() const { return badReferences_; }
+  // Whether the input so far ends inside a code (a run or a back-reference).
+  bool insideCode() const { return runLeft_ > 0 || pendingHigh_ >= 0; }
+  // Whether input was dropped because the buffer was full.
+  bool dropped() const { return dropped_; }
 
  private:
   void append(unsigned char b) {
@@ -56,6 +88,8 @@ class PalmDocDecoder {
   std::size_t length_ = 0;
   unsigned runLeft_ = 0;
   int pendingHigh_ = -1;  // first byte of a back-reference whose second is still due
+  std::size_t badReferences_ = 0;
+  bool dropped_ = false;
 };
 
 // Decodes a whole stretch at once; returns the number of text bytes written to out.

@@ -1,10 +1,12 @@
 #include "source/html_converter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 
 #include "base/ascii.h"
+#include "base/file_io.h"
 #include "source/html_entities.h"
 
 namespace quillet {
@@ -449,8 +451,8 @@ void HtmlOutput::put(std::string_view text) {
     if (text.size() > sizeof buffer_) {
       if (text_ != nullptr) {
         text_->append(text);
-      } else if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
-        failed_ = true;
+      } else if (!writeToFile(file_, text.data(), text.size())) {
+        fail();
       }
       return;
     }
@@ -469,19 +471,24 @@ void HtmlOutput::putRepeated(char c, std::size_t count) {
   }
 }
 
+void HtmlOutput::fail() {
+  if (!failed_) error_ = errno != 0 ? errno : EIO;
+  failed_ = true;
+}
+
 void HtmlOutput::drain() {
   if (used_ == 0) return;
   if (text_ != nullptr) {
     text_->append(buffer_, used_);
-  } else if (std::fwrite(buffer_, 1, used_, file_) != used_) {
-    failed_ = true;
+  } else if (!writeToFile(file_, buffer_, used_)) {
+    fail();
   }
   used_ = 0;
 }
 
 bool HtmlOutput::flush() {
   drain();
-  if (file_ != nullptr && std::fflush(file_) != 0) failed_ = true;
+  if (file_ != nullptr && !failed_ && !flushFile(file_)) fail();
   return !failed_;
 }
 

@@ -114,13 +114,17 @@ class HtmlOutput {
 
   // Hands on everything written so far. False once any write to the file has failed.
   bool flush();
+  // The errno of the first write that failed, else 0.
+  int error() const { return error_; }
 
  private:
   void drain();
+  void fail();
 
   std::string* text_ = nullptr;
   std::FILE* file_ = nullptr;
   bool failed_ = false;
+  int error_ = 0;
   std::size_t used_ = 0;
   char buffer_[1 << 14];
 };

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <span>
 
 #include "base/file_handle.h"
 #include "format/doc_importer.h"
@@ -37,6 +39,30 @@ bool writeBytes(const std::string& path, std::string_view bytes) {
   ok = std::fclose(file) == 0 && ok;
   return ok;
 }
+
+// A Doc's text taken as the working text: up to its first NUL, which a Doc stored
+// uncompressed may hold.
+LoadStatus takeImportedText(WorkText& text, ImportedDoc doc) {
+  switch (doc.status) {
+    case ImportStatus::kImported:
+      break;
+    case ImportStatus::kCannotOpen:
+      return LoadStatus::kDocCannotOpen;
+    case ImportStatus::kNotDoc:
+      return LoadStatus::kDocNotDoc;
+    case ImportStatus::kNoMemory:
+      return LoadStatus::kDocNoMemory;
+  }
+  text.length = static_cast<std::int32_t>(std::strlen(doc.text.get()));
+  text.buffer = std::move(doc.text);
+  return LoadStatus::kLoaded;
+}
+
+void applyLineBreakRule(WorkText& text, int sourceType, bool stripLineBreaks) {
+  const bool html = sourceType == kSourceHtmlFile;
+  if (html || stripLineBreaks) stripSingleLineBreaks(text, html);
+}
+
 
 }  // namespace
 
@@ -99,21 +125,46 @@ LoadStatus convertHtmlText(WorkText& text, bool publicFormat) {
 
 LoadStatus loadDocFile(WorkText& text, const char* sourcePath) {
   releaseWorkText(text);
-  ImportedDoc doc = importDoc(sourcePath);
-  switch (doc.status) {
-    case ImportStatus::kImported:
+  return takeImportedText(text, importDoc(sourcePath));
+}
+
+
+LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreaks,
+                             bool publicFormat, std::vector<DocDamage>* damage) {
+  LoadStatus loaded = LoadStatus::kLoaded;
+  switch (sourceType) {
+    case kSourceBlankDoc:
+      loaded = loadBlankDoc(text) ? LoadStatus::kLoaded : LoadStatus::kNoBlankBuffer;
       break;
-    case ImportStatus::kCannotOpen:
-      return LoadStatus::kDocCannotOpen;
-    case ImportStatus::kNotDoc:
-      return LoadStatus::kDocNotDoc;
-    case ImportStatus::kNoMemory:
-      return LoadStatus::kDocNoMemory;
+    case kSourceHtmlFile: {
+      std::string converted;
+      try {
+        converted = convertHtmlToString(text.view(), publicFormat, /*useTitle=*/true);
+      } catch (const std::bad_alloc&) {
+        return LoadStatus::kNoWorkBuffer;
+      }
+      if (!assignWorkText(text, converted)) return LoadStatus::kNoWorkBuffer;
+      removeCarriageReturns(text);
+      break;
+    }
+    case kSourceDocFile: {
+      const std::string_view bytes = text.view();
+      ImportedDoc doc = importDocBytes(std::span<const unsigned char>(
+          reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
+      if (damage != nullptr) *damage = doc.damage;
+      releaseWorkText(text);
+      loaded = takeImportedText(text, std::move(doc));
+      break;
+    }
+    default:
+      if (text.hasText()) {
+        setWorkTextLength(text, normalizeTextFileBytes(text.buffer.get(),
+                                                       static_cast<std::size_t>(text.length)));
+      }
+      break;
   }
-  // The text goes up to its first NUL, which a Doc stored uncompressed may hold.
-  text.length = static_cast<std::int32_t>(std::strlen(doc.text.get()));
-  text.buffer = std::move(doc.text);
-  return LoadStatus::kLoaded;
+  if (loaded == LoadStatus::kLoaded) applyLineBreakRule(text, sourceType, stripLineBreaks);
+  return loaded;
 }
 
 LoadStatus loadSource(WorkText& text, int sourceType, const char* sourcePath, bool stripLineBreaks,
@@ -139,8 +190,7 @@ LoadStatus loadSource(WorkText& text, int sourceType, const char* sourcePath, bo
       break;
   }
   if (loaded != LoadStatus::kLoaded) return loaded;
-  const bool html = sourceType == kSourceHtmlFile;
-  if (html || stripLineBreaks) stripSingleLineBreaks(text, html);
+  applyLineBreakRule(text, sourceType, stripLineBreaks);
   return LoadStatus::kLoaded;
 }
 
