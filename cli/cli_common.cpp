@@ -196,7 +196,7 @@ std::string describeDamage(const DocDamage& d) {
   switch (d.kind) {
     case DocDamageKind::kRecordListCut:
       return "the list of " + value + " records runs past the end of the file (" + limit +
-             " bytes); it ends at record " + std::to_string(d.record);
+             " bytes)";
     case DocDamageKind::kRecordPastEnd:
       return record + " starts at offset " + value + ", past the end of the file (" + limit +
              " bytes)";

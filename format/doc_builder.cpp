@@ -116,6 +116,8 @@ bool FileDocSink::flush() {
 
 namespace {
 
+RecordTamper gRecordTamper;  // tests only
+
 // Whether the compressed record decodes to exactly its text.
 bool readsBack(const unsigned char* packed, std::size_t packedSize, const unsigned char* text,
                std::size_t length) {
@@ -154,7 +156,7 @@ DocBuild writeDoc(std::string_view text, const DocOptions& options, DocSink& sin
     const std::size_t at = (k - 1) * kDocRecordSize;
     const std::size_t length = std::min(stored.size() - at, kDocRecordSize);
     const std::size_t packedSize = compressRecord(packed, bytes + at, length);
-    if (options.tamper) options.tamper(k, packed, packedSize);
+    if (gRecordTamper) gRecordTamper(k, packed, packedSize);
     if (options.verify && !readsBack(packed, packedSize, bytes + at, length)) {
       build.status = DocBuildStatus::kVerifyFailed;
       build.failedRecord = k;
@@ -175,6 +177,8 @@ DocBuild writeDoc(std::string_view text, const DocOptions& options, DocSink& sin
   }
   return build;
 }
+
+void setRecordTamperForTests(RecordTamper tamper) { gRecordTamper = std::move(tamper); }
 
 DocBuild buildDocBytes(std::string_view text, const DocOptions& options,
                        std::vector<unsigned char>& database) {

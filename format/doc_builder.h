@@ -41,10 +41,12 @@ struct DocOptions {
   // Each record is decoded again as soon as it is compressed and compared with its text;
   // a record that would read back wrong fails the build instead of reaching the book.
   bool verify = true;
-  // For tests only: called on each compressed record before it is checked and written,
-  // to show that the check catches a record that comes out wrong.
-  std::function<void(std::size_t record, unsigned char* packed, std::size_t size)> tamper;
 };
+
+// For tests only: called on each compressed record before it is checked and written, to
+// show that the check catches a record that comes out wrong. Empty: nothing is called.
+using RecordTamper = std::function<void(std::size_t record, unsigned char* packed, std::size_t size)>;
+void setRecordTamperForTests(RecordTamper tamper);
 
 enum class DocBuildStatus {
   kBuilt,

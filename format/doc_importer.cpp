@@ -72,16 +72,16 @@ TextStretch locateText(const DatabaseBytes& db, unsigned recordsInDb, unsigned t
 // The data offsets of records 0 .. count-1 that the file holds, with what is wrong with them.
 std::vector<std::size_t> readRecordOffsets(const DatabaseBytes& db, unsigned count,
                                            std::vector<DocDamage>& damage) {
+  // A list that runs past the end is told once: what lies where it should be is no list.
+  const bool cut = !db.holds(kFirstEntryOffset, kPdbRecordEntrySize * std::size_t{count});
+  if (cut) damage.push_back({DocDamageKind::kRecordListCut, 0, count, db.size()});
   std::vector<std::size_t> offsets;
   for (unsigned k = 0; k < count; ++k) {
     std::uint32_t offset = 0;
-    if (!db.be32(kFirstEntryOffset + kPdbRecordEntrySize * k, offset)) {
-      damage.push_back({DocDamageKind::kRecordListCut, k, count, db.size()});
-      break;
-    }
-    if (offset > db.size()) {
+    if (!db.be32(kFirstEntryOffset + kPdbRecordEntrySize * k, offset)) break;
+    if (!cut && offset > db.size()) {
       damage.push_back({DocDamageKind::kRecordPastEnd, k, offset, db.size()});
-    } else if (!offsets.empty() && offset < offsets.back()) {
+    } else if (!cut && !offsets.empty() && offset < offsets.back()) {
       damage.push_back({DocDamageKind::kRecordsOutOfOrder, k, offset, offsets.back()});
     }
     offsets.push_back(offset);
@@ -195,7 +195,7 @@ std::size_t readText(const DatabaseBytes& db, TextStretch stretch, bool copied,
       if (decoder.referencesBeforeText() > references) {
         damage.push_back({DocDamageKind::kReferenceBeforeText, k + 1});
       }
-      if (decoder.insideCode()) damage.push_back({DocDamageKind::kCodeCut, k + 1});
+      if (decoder.insideCode() && size > 0) damage.push_back({DocDamageKind::kCodeCut, k + 1});
     }
     const std::size_t given = length - before;
     const bool last = k + 1 == pieces.size();

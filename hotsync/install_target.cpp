@@ -40,6 +40,14 @@ std::string trimmedInstallPath(std::string_view path) {
   return std::string(path);
 }
 
+InstallSource installSourceFromHeader(const unsigned char* header) {
+  InstallSource source;
+  source.databaseName = fieldText(reinterpret_cast<const char*>(header), kPdbNameSize);
+  const unsigned attributes = (unsigned{header[32]} << 8) | header[33];
+  source.resource = (attributes & kPdbResourceAttribute) != 0;
+  return source;
+}
+
 InstallSource readInstallSource(std::string_view path) {
   InstallSource source;
   unsigned char header[kNameAndAttributesSize];
@@ -49,12 +57,7 @@ InstallSource readInstallSource(std::string_view path) {
   }
   // A file too short for these fields is no database, and its first bytes are no name:
   // it is named after its path, as a file that cannot be opened is.
-  if (got == sizeof header) {
-    source.databaseName = fieldText(reinterpret_cast<const char*>(header), kPdbNameSize);
-    const unsigned attributes = (unsigned{header[32]} << 8) | header[33];
-    source.resource = (attributes & kPdbResourceAttribute) != 0;
-    return source;
-  }
+  if (got == sizeof header) return installSourceFromHeader(header);
   const SplitPath parts = splitPath(path);
   source.databaseName = parts.baseName;
   source.resource = equalsIgnoringAsciiCase(parts.extension, ".prc");

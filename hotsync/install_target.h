@@ -32,6 +32,10 @@ struct InstallSource {
 // extension is ".prc", in any case.
 InstallSource readInstallSource(std::string_view path);
 
+// The same from a header's first 34 bytes already read: the name (bytes 0-31, up to the
+// first NUL) and the resource bit of the attributes (bytes 32-33, big-endian).
+InstallSource installSourceFromHeader(const unsigned char* header);
+
 // The database name as it appears in target file names: one leading and one trailing
 // double quote left out, then every byte 1-31 and every character of
 // . , ? * < > + = | \ [ ] / ^ ; : " and the bytes 0xD8 0xA9 0xAE 0x91 0x92 0x93 0x94 made

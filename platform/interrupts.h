@@ -7,6 +7,8 @@ namespace quillet {
 // are removed and the program ends at once: on POSIX by the signal itself (a shell shows
 // 128 + its number, 130 for Ctrl-C), on Windows with exit code 130. Files that were
 // complete already, and an output that a scratch file was to replace, stay as they are.
+// A file that grows past the system's size limit fails its write instead of ending the
+// program.
 void removeScratchFilesOnInterrupt();
 
 }  // namespace quillet

@@ -28,6 +28,9 @@ void removeScratchFilesOnInterrupt() {
   action.sa_handler = onInterrupt;
   sigemptyset(&action.sa_mask);
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+  // A file grown past the size limit would end the program where it stands, scratch file
+  // and all; ignored, the write fails (EFBIG) and is told like any other.
+  ::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace quillet
