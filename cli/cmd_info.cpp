@@ -28,7 +28,7 @@ const CommandHelp kHelp{
     }};
 
 // printf into a string.
-__attribute__((format(printf, 2, 3))) void appendf(std::string& out, const char* format, ...) {
+__attribute__((format(gnu_printf, 2, 3))) void appendf(std::string& out, const char* format, ...) {
   char line[256];
   std::va_list arguments;
   va_start(arguments, format);
