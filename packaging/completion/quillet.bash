@@ -42,8 +42,8 @@ _quillet_build() {
     -n | --name) return ;;
   esac
   case $1 in
-    -*) __quillet_words "$1" -t --type -o --output -n --name -s --strip --public -q --quiet \
-          -h --help ;;
+    -*) __quillet_words "$1" -t --type -o --output -n --name -s --strip --public --salvage \
+          --no-verify -q --quiet -v --verbose -h --help ;;
     *) __quillet_files "$1" txt text htm html pdb prc ;;
   esac
 }
@@ -53,7 +53,7 @@ _quillet_import() {
     -o | --output) __quillet_files "$1"; return ;;
   esac
   case $1 in
-    -*) __quillet_words "$1" -o --output -h --help ;;
+    -*) __quillet_words "$1" -o --output --salvage -q --quiet -v --verbose -h --help ;;
     *) __quillet_files "$1" pdb prc ;;
   esac
 }
@@ -63,14 +63,17 @@ _quillet_html() {
     -o | --output) __quillet_files "$1"; return ;;
   esac
   case $1 in
-    -*) __quillet_words "$1" -o --output --public --no-title -h --help ;;
+    -*) __quillet_words "$1" -o --output --public --no-title -q --quiet -v --verbose -h --help ;;
     *) __quillet_files "$1" htm html ;;
   esac
 }
 
 _quillet_info() {
+  case $2 in
+    -o | --output) __quillet_files "$1"; return ;;
+  esac
   case $1 in
-    -*) __quillet_words "$1" -h --help ;;
+    -*) __quillet_words "$1" -o --output -q --quiet -v --verbose -h --help ;;
     *) __quillet_files "$1" pdb prc ;;
   esac
 }
@@ -80,17 +83,17 @@ _quillet_install() {
     -u | --user) return ;;
   esac
   case $1 in
-    -*) __quillet_words "$1" -u --user -h --help ;;
+    -*) __quillet_words "$1" -u --user -q --quiet -v --verbose -h --help ;;
     *) __quillet_files "$1" pdb prc ;;
   esac
 }
 
 _quillet_users() {
-  __quillet_words "$1" -h --help
+  __quillet_words "$1" -q --quiet -v --verbose -h --help
 }
 
 _quillet_settings() {
-  __quillet_words "$1" -h --help
+  __quillet_words "$1" -q --quiet -v --verbose -h --help
 }
 
 _quillet() {
