@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "format/doc_builder.h"
 #include "format/doc_importer.h"
@@ -14,10 +15,10 @@
 #if __has_include(<sys/resource.h>) && __has_include(<unistd.h>)
 #include <sys/resource.h>
 #include <unistd.h>
-
-using namespace quillet;
 #define QUILLET_BENCH_HAS_RUSAGE 1
 #endif
+
+using namespace quillet;
 
 namespace {
 
@@ -99,14 +100,37 @@ void BM_ImportDoc(benchmark::State& state, TextKind kind) {
     return;
   }
   for (auto _ : state) {
-    const ImportedDoc doc = importDoc(files.db.c_str(), [](std::string_view, std::string_view) {});
+    const ImportedDoc doc = importDoc(files.db.c_str());
     benchmark::DoNotOptimize(doc.length);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
+}
+
+// The in-memory build quillet makes, with and without reading each record back.
+void BM_WriteDoc(benchmark::State& state, TextKind kind) {
+  const auto size = static_cast<std::size_t>(state.range(0));
+  const std::string text = generatedText(kind, size);
+  DocOptions options;
+  options.name = "Benchmark";
+  options.verify = state.range(1) != 0;
+  std::vector<unsigned char> database;
+  database.reserve(size);
+  for (auto _ : state) {
+    if (buildDocBytes(text, options, database).status != DocBuildStatus::kBuilt) {
+      state.SkipWithError("build failed");
+    }
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
 }
 
 }  // namespace
 
+BENCHMARK_CAPTURE(BM_WriteDoc, prose, TextKind::kProse)
+    ->ArgNames({"bytes", "verify"})
+    ->Args({5 << 20, 0})
+    ->Args({5 << 20, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(BM_BuildDoc, prose, TextKind::kProse)
     ->Arg(1 << 20)
     ->Arg(5 << 20)

@@ -118,14 +118,6 @@ namespace {
 
 RecordTamper gRecordTamper;  // tests only
 
-// Whether the compressed record decodes to exactly its text.
-bool readsBack(const unsigned char* packed, std::size_t packedSize, const unsigned char* text,
-               std::size_t length) {
-  unsigned char decoded[kDocRecordSize];
-  return decodePalmDoc(packed, packedSize, decoded, sizeof decoded) == length &&
-         std::memcmp(decoded, text, length) == 0;
-}
-
 }  // namespace
 
 DocBuild writeDoc(std::string_view text, const DocOptions& options, DocSink& sink) {
@@ -157,7 +149,7 @@ DocBuild writeDoc(std::string_view text, const DocOptions& options, DocSink& sin
     const std::size_t length = std::min(stored.size() - at, kDocRecordSize);
     const std::size_t packedSize = compressRecord(packed, bytes + at, length);
     if (gRecordTamper) gRecordTamper(k, packed, packedSize);
-    if (options.verify && !readsBack(packed, packedSize, bytes + at, length)) {
+    if (options.verify && !decodesTo(packed, packedSize, bytes + at, length)) {
       build.status = DocBuildStatus::kVerifyFailed;
       build.failedRecord = k;
       return build;

@@ -92,6 +92,12 @@ class PalmDocDecoder {
   bool dropped_ = false;
 };
 
+// Whether the PalmDOC bytes decode to exactly `text`: decodePalmDoc's answer, found by
+// comparing each code with the text instead of writing the text out again (what the
+// builder checks every record with).
+bool decodesTo(const unsigned char* in, std::size_t inSize, const unsigned char* text,
+               std::size_t length);
+
 // Decodes a whole stretch at once; returns the number of text bytes written to out.
 std::size_t decodePalmDoc(const unsigned char* in, std::size_t inSize, unsigned char* out,
                           std::size_t capacity);
