@@ -27,8 +27,16 @@ const CommandHelp kHelp{
         {'o', "output", "OUT", "write the listing here instead of standard output"},
     }};
 
+// MinGW's printf checks know %zu only as GNU's.
+#ifdef __MINGW32__
+#define QUILLET_PRINTF_FORMAT gnu_printf
+#else
+#define QUILLET_PRINTF_FORMAT printf
+#endif
+
 // printf into a string.
-__attribute__((format(gnu_printf, 2, 3))) void appendf(std::string& out, const char* format, ...) {
+__attribute__((format(QUILLET_PRINTF_FORMAT, 2, 3))) void appendf(std::string& out,
+                                                                  const char* format, ...) {
   char line[256];
   std::va_list arguments;
   va_start(arguments, format);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <span>
+#include <vector>
 
 #include "format/doc_importer.h"
 
@@ -14,6 +15,17 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     if (!doc.text || doc.text.get()[doc.length] != '\0') std::abort();
   } else if (doc.text) {
     std::abort();  // a refusal hands back no text
+  }
+  // The same bytes as codes: the builder's check (decodesTo) agrees with the decoder on
+  // every stream the decoder takes whole.
+  std::vector<unsigned char> decoded(5 * size + 1);
+  PalmDocDecoder decoder(decoded.data(), decoded.size());
+  decoder.feed(data, size);
+  const bool whole = decoder.referencesBeforeText() == 0 && !decoder.insideCode();
+  if (decodesTo(data, size, decoded.data(), decoder.length()) != whole) std::abort();
+  if (whole && decoder.length() > 0) {
+    decoded[decoder.length() / 2] ^= 0x20;
+    if (decodesTo(data, size, decoded.data(), decoder.length())) std::abort();
   }
   return 0;
 }
