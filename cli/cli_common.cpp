@@ -33,7 +33,9 @@ constexpr std::size_t kShownDamage = 8;  // problems listed before "and N more"
 
 // Reads the rest of a stream into a malloc'd block that grows as needed.
 bool readStream(std::FILE* file, WorkText& bytes, std::size_t expected) {
-  std::size_t capacity = std::max(expected, kReadBlock);
+  // Room for the whole file and one more block, so that the read that finds its end
+  // needs no larger block.
+  std::size_t capacity = expected + kReadBlock;
   HeapText block(static_cast<char*>(std::malloc(capacity + 1)));
   std::size_t length = 0;
   while (block) {

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "base/bytes.h"
 #include "base/file_handle.h"
 #include "base/file_io.h"
 #include "format/byte_order.h"
@@ -182,8 +183,7 @@ DocBuild buildDocBytes(std::string_view text, const DocOptions& options,
 std::size_t toStoredText(char* text, std::size_t length) {
   const void* end = std::memchr(text, 0x1A, length);
   if (end != nullptr) length = static_cast<std::size_t>(static_cast<const char*>(end) - text);
-  char* out = std::remove(text, text + length, '\0');
-  return static_cast<std::size_t>(out - text);
+  return removeEveryByte(text, length, '\0');
 }
 
 int buildDoc(const char* textPath, const char* outputPath, char* palmName, bool publicFormat) {

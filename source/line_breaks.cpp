@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/bytes.h"
+
 namespace quillet {
 
 namespace {
@@ -10,21 +12,50 @@ constexpr char kCR = '\r';
 constexpr char kLF = '\n';
 }  // namespace
 
-std::size_t normalizeTextFileBytes(char* bytes, std::size_t size) {
-  std::size_t out = 0;
-  char previous = '\0';  // the byte read before, also when it was dropped
-  for (std::size_t in = 0; in < size; ++in) {
-    const char c = bytes[in];
-    if (c == kLF && previous == kCR) {
-      // the CR has already given this line end
-    } else if (c == kCR || c == kLF) {
-      bytes[out++] = kLF;
-    } else if (c != '\0') {
-      bytes[out++] = c;
-    }
-    previous = c;
+namespace {
+
+// The next CR or NUL at or after `from`, or `end`. The two are looked for with memchr, each
+// only again once the one found before has been passed.
+class SpecialBytes {
+ public:
+  SpecialBytes(const char* end) : end_(end) {}
+  const char* next(const char* from) {
+    if (cr_ < from) cr_ = find(from, kCR);
+    if (nul_ < from) nul_ = find(from, '\0');
+    return cr_ < nul_ ? cr_ : nul_;
   }
-  return out;
+
+ private:
+  const char* find(const char* from, char c) const {
+    const void* hit = std::memchr(from, c, static_cast<std::size_t>(end_ - from));
+    return hit != nullptr ? static_cast<const char*>(hit) : end_;
+  }
+  const char* end_;
+  const char* cr_ = nullptr;
+  const char* nul_ = nullptr;
+};
+
+}  // namespace
+
+std::size_t normalizeTextFileBytes(char* bytes, std::size_t size) {
+  // An LF stays as it is unless a CR stands just before it; so only a CR (which becomes
+  // the line end, taking an LF right after it along) and a NUL (which goes) need work.
+  const char* const end = bytes + size;
+  SpecialBytes special(end);
+  char* out = bytes;
+  const char* in = bytes;
+  while (in < end) {
+    const char* stop = special.next(in);
+    if (out != in) std::memmove(out, in, static_cast<std::size_t>(stop - in));
+    out += stop - in;
+    if (stop == end) break;
+    in = stop + 1;
+    if (*stop == kCR) {
+      *out++ = kLF;
+      if (in < end && *in == kLF) ++in;
+    }
+  }
+  return static_cast<std::size_t>(out - bytes);
 }
 
 void stripSingleLineBreaks(WorkText& text, bool htmlForm) {
@@ -74,12 +105,8 @@ bool expandLineEnds(WorkText& text) {
 
 void removeCarriageReturns(WorkText& text) {
   if (!text.hasText()) return;
-  char* t = text.buffer.get();
-  std::size_t out = 0;
-  for (std::int32_t i = 0; i < text.length; ++i) {
-    if (t[i] != kCR) t[out++] = t[i];
-  }
-  setWorkTextLength(text, out);
+  setWorkTextLength(text, removeEveryByte(text.buffer.get(),
+                                          static_cast<std::size_t>(text.length), kCR));
 }
 
 }  // namespace quillet
