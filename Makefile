@@ -13,8 +13,8 @@ JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 CMAKE    := cmake -G "$(GENERATOR)" -Wno-dev
 
-.PHONY: demo release-build native windows fuzz-build bench-build test test-native \
-        test-windows fuzz bench clean
+.PHONY: demo release-build native windows fuzz-build bench-build tsan-build test test-native \
+        test-windows test-tsan fuzz bench clean
 
 demo: release-build
 	@sh tools/demo.sh $(BUILD)/release/cli/quillet samples
@@ -42,9 +42,17 @@ bench-build:
 	  -DQUILLET_BENCH=ON >/dev/null
 	@cmake --build $(BUILD)/bench -j $(JOBS)
 
-# One CTest run over all three builds, so the last line is one summary for everything.
-test: native windows fuzz-build
-	@printf 'subdirs("native" "windows" "fuzz")\n' > $(BUILD)/CTestTestfile.cmake
+# The threaded code under ThreadSanitizer.
+tsan-build:
+	@$(CMAKE) -S . -B $(BUILD)/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_TSAN=ON >/dev/null
+	@cmake --build $(BUILD)/tsan --target tsan_tests -j $(JOBS)
+
+test-tsan: tsan-build
+	@cd $(BUILD)/tsan && ctest --output-on-failure
+
+# One CTest run over all four builds, so the last line is one summary for everything.
+test: native windows fuzz-build tsan-build
+	@printf 'subdirs("native" "windows" "fuzz" "tsan")\n' > $(BUILD)/CTestTestfile.cmake
 	@cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
 
 test-native: native

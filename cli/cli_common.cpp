@@ -10,6 +10,7 @@
 
 #include "base/file_handle.h"
 #include "base/file_io.h"
+#include "platform/console.h"
 
 namespace quillet {
 
@@ -87,12 +88,47 @@ int usageError(const CommandHelp& help, const std::string& reason) {
   return kExitUsage;
 }
 
+namespace {
+thread_local std::ostream* tOutput = nullptr;
+thread_local std::ostream* tErrors = nullptr;
+}  // namespace
+
+std::ostream& outputStream() { return tOutput != nullptr ? *tOutput : std::cout; }
+std::ostream& errorStream() { return tErrors != nullptr ? *tErrors : std::cerr; }
+
+CapturedStreams::CapturedStreams(std::ostream& output, std::ostream& errors) {
+  tOutput = &output;
+  tErrors = &errors;
+}
+
+CapturedStreams::~CapturedStreams() {
+  tOutput = nullptr;
+  tErrors = nullptr;
+}
+
+ProgressLine::ProgressLine(const Talk& talk)
+    : enabled_(!talk.quiet && standardErrorIsTerminal()),
+      start_(std::chrono::steady_clock::now()) {}
+
+void ProgressLine::show(const std::string& what, std::size_t done, std::size_t total) {
+  if (!enabled_ || total == 0) return;
+  if (!shown_ && std::chrono::steady_clock::now() - start_ < std::chrono::seconds(1)) return;
+  std::cerr << "\rquillet: " << what << ": " << done * 100 / total << "% (" << done << " of "
+            << total << ")  " << std::flush;
+  shown_ = true;
+}
+
+void ProgressLine::clear() {
+  if (shown_) std::cerr << "\r\033[K" << std::flush;
+  shown_ = false;
+}
+
 void Talk::info(const std::string& line) const {
-  if (!quiet) std::cerr << "quillet: " << line << '\n';
+  if (!quiet) errorStream() << "quillet: " << line << '\n';
 }
 
 void Talk::detail(const std::string& line) const {
-  if (verbose) std::cerr << "quillet: " << line << '\n';
+  if (verbose) errorStream() << "quillet: " << line << '\n';
 }
 
 MessageSink standardErrorSink() {
@@ -101,7 +137,7 @@ MessageSink standardErrorSink() {
   };
 }
 
-void printError(const std::string& message) { std::cerr << "quillet: " << message << '\n'; }
+void printError(const std::string& message) { errorStream() << "quillet: " << message << '\n'; }
 
 std::string inputName(const std::string& path) {
   return path == "-" ? "standard input" : "'" + path + "'";

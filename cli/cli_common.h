@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +46,36 @@ struct Talk {
   // verbose (detail).
   void info(const std::string& line) const;
   void detail(const std::string& line) const;
+};
+
+// Where the current thread's output and messages go: standard output and error, or, for a
+// book built beside others, buffers of its own, so that its lines come out whole.
+std::ostream& outputStream();
+std::ostream& errorStream();
+class CapturedStreams {
+ public:
+  CapturedStreams(std::ostream& output, std::ostream& errors);
+  ~CapturedStreams();
+  CapturedStreams(const CapturedStreams&) = delete;
+  CapturedStreams& operator=(const CapturedStreams&) = delete;
+};
+
+// A line on standard error that says how far a long job has come, kept up to date in
+// place; shown only to a person at a terminal, only once the job has taken a second, and
+// never with -q.
+class ProgressLine {
+ public:
+  explicit ProgressLine(const Talk& talk);
+  ~ProgressLine() { clear(); }
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+  void show(const std::string& what, std::size_t done, std::size_t total);
+  void clear();
+
+ private:
+  bool enabled_;
+  bool shown_ = false;
+  std::chrono::steady_clock::time_point start_;
 };
 
 // Prints "CAPTION: TEXT" on standard error (without the text's trailing line breaks).

@@ -4,13 +4,16 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <mutex>
 #include <set>
+#include <sstream>
 
 #include "app/conversion.h"
 #include "base/atomic_file.h"
 #include "base/file_handle.h"
 #include "base/file_io.h"
 #include "base/paths.h"
+#include "base/thread_pool.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "cli/doc_summary.h"
@@ -26,7 +29,7 @@ namespace fs = std::filesystem;
 
 const CommandHelp kHelp{
     "build",
-    "SOURCE... [-t TYPE] [-o OUT] [-n NAME] [-s] [--public] [--salvage] [--no-verify]",
+    "SOURCE... [-t TYPE] [-o OUT] [-n NAME] [-s] [--public] [--salvage] [--no-verify] [-j N]",
     "Makes a Palm Doc database from each SOURCE, the way Quillet Maker does, short of the\n"
     "dialogs: the source is loaded (a text file byte for byte with every line end made one\n"
     "LF and NUL bytes dropped; an HTML page through the HTML converter; an existing Doc\n"
@@ -43,6 +46,11 @@ const CommandHelp kHelp{
     "complete and every record has been read back and found right; a build never writes\n"
     "over its own source. A damaged Doc given as SOURCE is refused, with what is wrong\n"
     "with it, unless --salvage. Exit code 0 when every book was made, 1 when one failed.\n\n"
+    "The records of a book are compressed on several threads at once (-j), and several\n"
+    "SOURCEs, when there are at least as many as threads, are built side by side; the\n"
+    "books are the same, byte for byte, whatever the number of threads, and each book's\n"
+    "messages come out whole, in the order of the SOURCEs. A book or a batch that takes\n"
+    "more than a second shows how far it has come on standard error, at a terminal.\n\n"
     "Readers: by default the book carries Quillet Maker's own creator \"Qvlt\", which the\n"
     "Doc readers on the handheld that read any Doc database take, but which the common\n"
     "desktop readers (calibre, for one) refuse. --public writes the public format (creator\n"
@@ -56,6 +64,7 @@ const CommandHelp kHelp{
          "public Doc format: creator \"REAd\" instead of \"Qvlt\", and plain text from HTML"},
         {'\0', "salvage", nullptr, "take what a damaged Doc SOURCE still gives (with a warning)"},
         {'\0', "no-verify", nullptr, "do not read each record back before it is written"},
+        {'j', "jobs", "N", "use N threads (default: one per processor; 1: one thread)"},
     }};
 
 constexpr char kStandardInput[] = "-";
@@ -136,6 +145,8 @@ struct BuildChoices {
   bool publicFormat = false;
   bool salvage = false;
   bool verify = true;
+  ThreadPool* pool = nullptr;      // the records' threads; null: one thread
+  ProgressLine* progress = nullptr;  // for a book built alone
 };
 
 // The source's text in the working text; false when it failed (told).
@@ -206,6 +217,12 @@ bool buildJob(const BuildJob& job, const BuildChoices& choices, const Talk& talk
   options.name = job.name;
   options.publicFormat = choices.publicFormat;
   options.verify = choices.verify;
+  options.pool = choices.pool;
+  if (choices.progress != nullptr) {
+    options.progress = [&](std::size_t written, std::size_t total) {
+      choices.progress->show(job.source, written, total);
+    };
+  }
   FileDocSink sink(scratch.stream());
   const DocBuild build = writeBook(text, options, sink);
   const bool flushed = sink.flush();
@@ -216,11 +233,73 @@ bool buildJob(const BuildJob& job, const BuildChoices& choices, const Talk& talk
   }
   talk.detail("wrote " + std::to_string(build.textRecords) + " text records" +
               (choices.verify ? ", each read back and found right" : ""));
+  if (choices.progress != nullptr) choices.progress->clear();
   if (!talk.quiet) {
     const std::string name = job.name.substr(0, std::min(job.name.size(), kPdbNameSize));
-    std::cout << job.output << ": \"" << name << "\", " << describeDocSummary(build) << '\n';
+    outputStream() << job.output << ": \"" << name << "\", " << describeDocSummary(build)
+                   << '\n';
   }
   return true;
+}
+
+std::optional<unsigned> parseThreads(const ParsedArgs& parsed) {
+  if (!parsed.has("jobs")) return hardwareThreads();
+  const std::string value = parsed.value("jobs");
+  if (value.empty() || value.size() > 3 ||
+      value.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  const unsigned threads = static_cast<unsigned>(std::stoul(value));
+  if (threads < 1 || threads > 256) return std::nullopt;
+  return threads;
+}
+
+bool reportJob(const BuildJob& job, bool built, std::size_t jobCount) {
+  if (!built && jobCount > 1) printError("no book made from " + inputName(job.source));
+  return built;
+}
+
+// Few books: one after the other, each book's records on every thread.
+bool buildOneByOne(const std::vector<BuildJob>& jobs, BuildChoices choices, const Talk& talk,
+                   ThreadPool& pool, ProgressLine& progress) {
+  choices.pool = &pool;
+  if (jobs.size() == 1) choices.progress = &progress;
+  bool allBuilt = true;
+  for (std::size_t k = 0; k < jobs.size(); ++k) {
+    allBuilt = reportJob(jobs[k], buildJob(jobs[k], choices, talk), jobs.size()) && allBuilt;
+    if (jobs.size() > 1) progress.show("books", k + 1, jobs.size());
+  }
+  return allBuilt;
+}
+
+// Many books: several at once, each on one thread. Each book's output and messages are
+// kept until the books before it are done, then printed whole.
+bool buildSideBySide(const std::vector<BuildJob>& jobs, const BuildChoices& choices,
+                     const Talk& talk, ThreadPool& pool, ProgressLine& progress) {
+  struct Told {
+    std::ostringstream output;
+    std::ostringstream errors;
+    bool built = false;
+    bool done = false;
+  };
+  std::vector<Told> told(jobs.size());
+  std::mutex printing;
+  std::size_t printed = 0;
+  pool.parallelFor(jobs.size(), [&](std::size_t k) {
+    {
+      const CapturedStreams captured(told[k].output, told[k].errors);
+      told[k].built = reportJob(jobs[k], buildJob(jobs[k], choices, talk), jobs.size());
+    }
+    const std::lock_guard<std::mutex> guard(printing);
+    told[k].done = true;
+    for (; printed < jobs.size() && told[printed].done; ++printed) {
+      progress.clear();
+      std::cout << told[printed].output.str() << std::flush;
+      std::cerr << told[printed].errors.str() << std::flush;
+    }
+    progress.show("books", printed, jobs.size());
+  });
+  return std::all_of(told.begin(), told.end(), [](const Told& t) { return t.built; });
 }
 
 }  // namespace
@@ -245,19 +324,19 @@ int runBuildCommand(const std::vector<std::string>& args) {
     }
   }
 
+  const std::optional<unsigned> threads = parseThreads(parsed);
+  if (!threads) return usageError(kHelp, "-j takes a number of threads from 1 to 256");
   BuildChoices choices;
   choices.strip = parsed.has("strip");
   choices.publicFormat = parsed.has("public");
   choices.salvage = parsed.has("salvage");
   choices.verify = !parsed.has("no-verify");
   const Talk talk(parsed);
-  bool allBuilt = true;
-  for (const BuildJob& job : jobs) {
-    if (!buildJob(job, choices, talk)) {
-      if (jobs.size() > 1) printError("no book made from " + inputName(job.source));
-      allBuilt = false;
-    }
-  }
+  ThreadPool pool(*threads);
+  ProgressLine progress(talk);
+  const bool allBuilt = jobs.size() >= pool.threads() && pool.threads() > 1
+                            ? buildSideBySide(jobs, choices, talk, pool, progress)
+                            : buildOneByOne(jobs, choices, talk, pool, progress);
   return allBuilt ? kExitOk : kExitFailure;
 }
 

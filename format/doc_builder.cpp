@@ -119,6 +119,15 @@ namespace {
 
 RecordTamper gRecordTamper;  // tests only
 
+// Records in flight per thread: enough to keep every thread busy between two writes.
+constexpr std::size_t kRecordsPerThread = 32;
+
+struct PackedRecord {
+  unsigned char bytes[2 * kDocRecordSize];
+  std::size_t size = 0;
+  bool readsBack = true;
+};
+
 }  // namespace
 
 DocBuild writeDoc(std::string_view text, const DocOptions& options, DocSink& sink) {
@@ -141,22 +150,38 @@ DocBuild writeDoc(std::string_view text, const DocOptions& options, DocSink& sin
 
   DocBuild build;
   build.textRecords = offsets.size() - 1;
-  unsigned char packed[2 * kDocRecordSize];
   std::uint32_t position = offsets[0] + kDocRecord0Size;
   const auto* bytes = reinterpret_cast<const unsigned char*>(stored.data());
-  for (std::size_t k = 1; k < offsets.size() && ok; ++k) {
-    offsets[k] = position;
-    const std::size_t at = (k - 1) * kDocRecordSize;
-    const std::size_t length = std::min(stored.size() - at, kDocRecordSize);
-    const std::size_t packedSize = compressRecord(packed, bytes + at, length);
-    if (gRecordTamper) gRecordTamper(k, packed, packedSize);
-    if (options.verify && !decodesTo(packed, packedSize, bytes + at, length)) {
-      build.status = DocBuildStatus::kVerifyFailed;
-      build.failedRecord = k;
-      return build;
+  // The records go through in batches: compressed (and checked) side by side on the
+  // pool's threads, then written in order.
+  const std::size_t threads = options.pool != nullptr ? options.pool->threads() : 1;
+  std::vector<PackedRecord> batch(std::min(build.textRecords, kRecordsPerThread * threads));
+  for (std::size_t first = 1; first < offsets.size() && ok; first += batch.size()) {
+    const std::size_t count = std::min(batch.size(), offsets.size() - first);
+    const auto packRecord = [&](std::size_t i) {
+      const std::size_t at = (first + i - 1) * kDocRecordSize;
+      const std::size_t length = std::min(stored.size() - at, kDocRecordSize);
+      PackedRecord& record = batch[i];
+      record.size = compressRecord(record.bytes, bytes + at, length);
+      if (gRecordTamper) gRecordTamper(first + i, record.bytes, record.size);
+      record.readsBack = !options.verify || decodesTo(record.bytes, record.size, bytes + at, length);
+    };
+    if (options.pool != nullptr) {
+      options.pool->parallelFor(count, packRecord);
+    } else {
+      for (std::size_t i = 0; i < count; ++i) packRecord(i);
     }
-    ok = sink.append(packed, packedSize);
-    position += static_cast<std::uint32_t>(packedSize);
+    for (std::size_t i = 0; i < count && ok; ++i) {
+      if (!batch[i].readsBack) {
+        build.status = DocBuildStatus::kVerifyFailed;
+        build.failedRecord = first + i;
+        return build;
+      }
+      offsets[first + i] = position;
+      ok = sink.append(batch[i].bytes, batch[i].size);
+      position += static_cast<std::uint32_t>(batch[i].size);
+    }
+    if (options.progress) options.progress(first + count - 1, build.textRecords);
   }
   build.textLength = stored.size();
   build.databaseSize = position;

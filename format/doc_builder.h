@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/thread_pool.h"
 #include "format/pdb_writer.h"
 
 namespace quillet {
@@ -41,6 +42,11 @@ struct DocOptions {
   // Each record is decoded again as soon as it is compressed and compared with its text;
   // a record that would read back wrong fails the build instead of reaching the book.
   bool verify = true;
+  // Threads to compress records on, side by side; null: the calling thread alone. The
+  // database is the same, byte for byte, whatever the number of threads.
+  ThreadPool* pool = nullptr;
+  // Told after each batch of records: how many are written, of how many.
+  std::function<void(std::size_t written, std::size_t total)> progress;
 };
 
 // For tests only: called on each compressed record before it is checked and written, to

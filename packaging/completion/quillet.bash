@@ -39,11 +39,11 @@ _quillet_build() {
   case $2 in
     -t | --type) __quillet_words "$1" text html doc blank; return ;;
     -o | --output) __quillet_files "$1" pdb; return ;;
-    -n | --name) return ;;
+    -n | --name | -j | --jobs) return ;;
   esac
   case $1 in
     -*) __quillet_words "$1" -t --type -o --output -n --name -s --strip --public --salvage \
-          --no-verify -q --quiet -v --verbose -h --help ;;
+          --no-verify -j --jobs -q --quiet -v --verbose -h --help ;;
     *) __quillet_files "$1" txt text htm html pdb prc ;;
   esac
 }

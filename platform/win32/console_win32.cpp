@@ -11,4 +11,6 @@ void useBinaryStandardStreams() {
   _setmode(_fileno(stdout), _O_BINARY);
 }
 
+bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
 }  // namespace quillet
