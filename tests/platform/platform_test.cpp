@@ -18,7 +18,8 @@ using namespace testing_support;
 
 class FilesTest : public ::testing::Test {
  protected:
-  std::string at(std::string_view name) const { return dir.file(name); }
+  // Joined by hand: a path object would convert the name's bytes on Windows.
+  std::string at(std::string_view name) const { return dir.path().string() + "/" += name; }
   std::vector<std::pair<std::string, bool>> list(const std::string& folder) {
     std::vector<DirectoryEntry> entries{{"stale", false}};
     EXPECT_TRUE(listDirectory(folder.c_str(), entries));
