@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/commands.h"
+#include "tests/support/test_support.h"
+
 namespace quillet {
 
 // The result of running one subcommand in-process.
@@ -21,9 +24,15 @@ CommandRun runCommand(Command command, const std::vector<std::string>& args) {
   testing::internal::CaptureStderr();
   const int code = command(args);
   std::fflush(stdout);
-  CommandRun run{code, testing::internal::GetCapturedStdout(),
-                 testing::internal::GetCapturedStderr()};
-  return run;
+  return {code, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
 }
+
+// Each test runs in a fresh current folder, over a registry of its own.
+class CliTest : public ::testing::Test {
+ protected:
+  testing_support::ScopedTestRegistry registry;
+  testing_support::TempDir dir;
+  testing_support::ScopedCurrentDir cwd{dir.path()};
+};
 
 }  // namespace quillet

@@ -4,19 +4,14 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <string>
 
 #include "platform/registry.h"
-#include "tests/support/test_registry.h"
 #include "tests/support/test_support.h"
 
 namespace quillet {
-
 namespace {
 
 using namespace testing_support;
-namespace fs = std::filesystem;
 
 RegistryStatus setInRoot(const char* name, unsigned char byte) {
   return setRegistryValue(registryRootKey(), name, kRegBinary, &byte, 1);
@@ -30,8 +25,7 @@ std::string textOf(const std::string& path) {
 TEST(RegistryFileTest, LivesWhereTheEnvironmentSays) {
   ScopedTestRegistry registry;  // puts QUILLET_REGISTRY back afterwards
   TempDir dir;
-  const char* home = std::getenv("HOME");
-  const std::string savedHome = home != nullptr ? home : "";
+  const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
   unsetenv("QUILLET_REGISTRY");
   setenv("HOME", dir.file("home").c_str(), 1);
   setenv("XDG_CONFIG_HOME", "relative/is/ignored", 1);
@@ -40,10 +34,8 @@ TEST(RegistryFileTest, LivesWhereTheEnvironmentSays) {
   EXPECT_EQ(registryFilePath(), dir.file("config") + "/quillet/registry.reg");
   EXPECT_EQ(setInRoot("v", 1), RegistryStatus::kOk);  // makes the missing folders
   EXPECT_TRUE(fileExists(dir.file("config") + "/quillet/registry.reg"));
-  // Each test runs in a process of its own natively; the rest of this one needs no
-  // XDG_CONFIG_HOME, and HOME goes back.
-  unsetenv("XDG_CONFIG_HOME");
-  if (home != nullptr) setenv("HOME", savedHome.c_str(), 1);
+  unsetenv("XDG_CONFIG_HOME");  // each test runs in a process of its own natively
+  if (!savedHome.empty()) setenv("HOME", savedHome.c_str(), 1);
 }
 
 TEST(RegistryFileTest, EveryWriteReplacesTheWholeFileUnderItsName) {
@@ -55,7 +47,6 @@ TEST(RegistryFileTest, EveryWriteReplacesTheWholeFileUnderItsName) {
   // A second name for the old file: writing in place would change what it shows.
   const std::string oldName = registry.file() + ".old";
   ASSERT_EQ(::link(registry.file().c_str(), oldName.c_str()), 0);
-
   const unsigned char one = 1;
   ASSERT_EQ(setRegistryValue(key, "Palm_Name", kRegBinary, &one, 1), RegistryStatus::kOk);
   ASSERT_EQ(setRegistryValue(key, "PALM_NAME", kRegBinary, &one, 1), RegistryStatus::kOk);
@@ -64,12 +55,11 @@ TEST(RegistryFileTest, EveryWriteReplacesTheWholeFileUnderItsName) {
   EXPECT_EQ(textOf(registry.file()),
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"Palm_Name\"=hex:01\r\n\r\n");
   ::unlink(oldName.c_str());
-  // No temporary file is left beside it.
-  const auto entries = fs::directory_iterator(fs::path(registry.file()).parent_path());
-  EXPECT_EQ(std::distance(fs::begin(entries), fs::end(entries)), 1);
+  EXPECT_EQ(countEntries(std::filesystem::path(registry.file()).parent_path().string()), 1u)
+      << "a temporary file was left beside it";
 }
 
-TEST(RegistryFileTest, FileItCannotReadIsReportedAndNeverOverwritten) {
+TEST(RegistryFileTest, AFileItCannotReadIsReportedAndNeverOverwritten) {
   ScopedTestRegistry registry;
   const std::string damaged = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"v\"=hex:0x\r\n";
   writeFile(registry.file(), damaged);
@@ -80,14 +70,12 @@ TEST(RegistryFileTest, FileItCannotReadIsReportedAndNeverOverwritten) {
   EXPECT_EQ(createRegistryKey(registryRootKey(), "Other", &key), RegistryStatus::kUnusable);
   EXPECT_EQ(setInRoot("v", 1), RegistryStatus::kUnusable);
   EXPECT_EQ(textOf(registry.file()), damaged);
-
-  fs::remove(registry.file());
-  fs::create_directory(registry.file());  // a folder where the file should be
+  std::filesystem::remove(registry.file());
+  std::filesystem::create_directory(registry.file());  // a folder where the file should be
   EXPECT_NE(registryProblem().find("cannot read"), std::string::npos) << registryProblem();
   EXPECT_EQ(setInRoot("v", 1), RegistryStatus::kUnusable);
-  EXPECT_TRUE(fs::is_directory(registry.file()));
+  EXPECT_TRUE(std::filesystem::is_directory(registry.file()));
 }
 
 }  // namespace
-
 }  // namespace quillet

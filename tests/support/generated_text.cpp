@@ -1,8 +1,6 @@
 #include "tests/support/generated_text.h"
 
-namespace quillet {
-
-namespace testing_support {
+namespace quillet::testing_support {
 
 std::uint64_t TestRandom::next() {
   state_ ^= state_ << 13;
@@ -23,7 +21,6 @@ std::string proseText(std::size_t size, std::uint64_t seed) {
       "river", "garden", "letter", "morning", "window", "silence", "journey", "Alice", "Palm"};
   TestRandom random(seed);
   std::string text;
-  text.reserve(size + 16);
   unsigned wordsInSentence = 0;
   while (text.size() < size) {
     std::string word = kWords[random.below(sizeof kWords / sizeof kWords[0])];
@@ -40,74 +37,31 @@ std::string proseText(std::size_t size, std::uint64_t seed) {
   return text;
 }
 
-}  // namespace testing_support
-
-namespace testing_support {
-
-namespace {
-
-std::string randomBytes(std::size_t size, std::uint64_t seed) {
+std::string generatedText(TextKind kind, std::size_t size, std::uint64_t seed) {
+  if (kind == TextKind::kProse) return proseText(size, seed);
+  if (kind == TextKind::kOneByteRun || kind == TextKind::kSpaces)
+    return std::string(size, kind == TextKind::kSpaces ? ' ' : 'a');
   TestRandom random(seed);
   std::string text(size, '\0');
-  for (auto& c : text) {
-    unsigned b;
-    do {
-      b = 1 + random.below(255);
-    } while (b == 0x0D || b == 0x1A);
-    c = static_cast<char>(b);
+  if (kind == TextKind::kRandomBytes) {
+    for (auto& c : text) {
+      unsigned b;
+      do b = 1 + random.below(255);
+      while (b == 0x0D || b == 0x1A);
+      c = static_cast<char>(b);
+    }
+    return text;
   }
-  return text;
-}
-
-std::string repeating(std::size_t period, std::size_t size, std::uint64_t seed) {
-  TestRandom random(seed);
-  std::string unit(period, '\0');
+  std::string unit(kind == TextKind::kRepeatAt2047 ? 2047 : 2048, '\0');
   for (auto& c : unit) c = static_cast<char>('a' + random.below(26));
-  std::string text;
-  text.reserve(size + period);
-  while (text.size() < size) text += unit;
-  text.resize(size);
+  for (std::size_t i = 0; i < size; ++i) text[i] = unit[i % unit.size()];
   return text;
-}
-
-}  // namespace
-
-std::string generatedText(TextKind kind, std::size_t size, std::uint64_t seed) {
-  switch (kind) {
-    case TextKind::kProse:
-      return proseText(size, seed);
-    case TextKind::kRandomBytes:
-      return randomBytes(size, seed);
-    case TextKind::kOneByteRun:
-      return std::string(size, 'a');
-    case TextKind::kSpaces:
-      return std::string(size, ' ');
-    case TextKind::kRepeatAt2047:
-      return repeating(2047, size, seed);
-    case TextKind::kRepeatAt2048:
-      return repeating(2048, size, seed);
-  }
-  return {};
 }
 
 const char* textKindName(TextKind kind) {
-  switch (kind) {
-    case TextKind::kProse:
-      return "prose";
-    case TextKind::kRandomBytes:
-      return "random_bytes";
-    case TextKind::kOneByteRun:
-      return "one_byte_run";
-    case TextKind::kSpaces:
-      return "spaces";
-    case TextKind::kRepeatAt2047:
-      return "repeat_at_2047";
-    case TextKind::kRepeatAt2048:
-      return "repeat_at_2048";
-  }
-  return "?";
+  static const char* const kNames[] = {"prose",  "random_bytes",   "one_byte_run",
+                                       "spaces", "repeat_at_2047", "repeat_at_2048"};
+  return kNames[static_cast<int>(kind)];
 }
 
-}  // namespace testing_support
-
-}  // namespace quillet
+}  // namespace quillet::testing_support

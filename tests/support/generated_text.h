@@ -4,10 +4,8 @@
 #include <cstdint>
 #include <string>
 
-namespace quillet {
-
 // Generated inputs shared by the tests and the benchmarks (no GoogleTest here).
-namespace testing_support {
+namespace quillet::testing_support {
 
 // Deterministic pseudo-random data (xorshift), so failures reproduce.
 class TestRandom {
@@ -40,6 +38,4 @@ inline constexpr TextKind kAllTextKinds[] = {TextKind::kProse,        TextKind::
 std::string generatedText(TextKind kind, std::size_t size, std::uint64_t seed = 1);
 const char* textKindName(TextKind kind);
 
-}  // namespace testing_support
-
-}  // namespace quillet
+}  // namespace quillet::testing_support

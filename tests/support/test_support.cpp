@@ -2,70 +2,61 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
-namespace quillet {
+#include "platform/registry.h"
 
-namespace testing_support {
+#ifdef _WIN32
+#include "platform/win32/windows_api.h"
+#endif
+
+namespace quillet::testing_support {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
-  static std::atomic<unsigned> counter{0};
-  TestRandom random(
-      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-  for (;;) {
-    path_ =
-        fs::temp_directory_path() / ("quillet-test-" + std::to_string(random.next() % 1000000000) +
-                                     "-" + std::to_string(counter++));
-    std::error_code error;
-    if (fs::create_directory(path_, error)) break;
-  }
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
-
-std::string TempDir::file(std::string_view name) const { return (path_ / name).string(); }
-
-ScopedCurrentDir::ScopedCurrentDir(const fs::path& dir) : previous_(fs::current_path()) {
-  fs::current_path(dir);
-}
-
-ScopedCurrentDir::~ScopedCurrentDir() {
-  std::error_code ignored;
-  fs::current_path(previous_, ignored);
-}
-
 namespace {
 
-const char* const kTemporaryFolderVariables[] = {"TMPDIR", "TMP", "TEMP"};
+std::string uniqueName(const char* prefix) {
+  static std::atomic<unsigned> counter{0};
+  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  TestRandom random(static_cast<std::uint64_t>(now));
+  return prefix + std::to_string(random.next() % 1000000000) + "-" + std::to_string(counter++);
+}
 
-void setVariable(const std::string& name, const std::string& value) {
+std::string variable(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+void setVariable(const std::string& name, const std::string& value) {  // "" removes it
 #ifdef _WIN32
-  _putenv_s(name.c_str(), value.c_str());  // an empty value removes it
+  _putenv_s(name.c_str(), value.c_str());
 #else
-  if (value.empty()) {
-    unsetenv(name.c_str());
-  } else {
-    setenv(name.c_str(), value.c_str(), 1);
-  }
+  value.empty() ? unsetenv(name.c_str()) : setenv(name.c_str(), value.c_str(), 1);
 #endif
+}
+
+void makeFolder(const std::string& path) {
+  std::error_code error;
+  fs::create_directory(path, error);
+  EXPECT_FALSE(error) << path << ": " << error.message();
 }
 
 }  // namespace
 
+TempDir::TempDir() {
+  do path_ = fs::temp_directory_path() / uniqueName("quillet-test-");
+  while (!fs::create_directory(path_, ignored_));
+}
+
 ScopedTemporaryFolder::ScopedTemporaryFolder(const std::string& folder) {
-  for (const char* name : kTemporaryFolderVariables) {
-    const char* value = std::getenv(name);
-    saved_.emplace_back(name, value ? value : "");
+  for (const char* name : {"TMPDIR", "TMP", "TEMP"}) {
+    saved_.emplace_back(name, variable(name));
     setVariable(name, folder);
   }
 }
@@ -74,98 +65,100 @@ ScopedTemporaryFolder::~ScopedTemporaryFolder() {
   for (const auto& [name, value] : saved_) setVariable(name, value);
 }
 
-std::size_t countEntries(const std::string& folder) {
-  std::error_code error;
-  std::size_t count = 0;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    ++count;
-  }
-  return count;
+void writeFile(const std::string& path, std::string_view text) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out.close();
+  ASSERT_FALSE(out.fail()) << "cannot write " << path;
 }
 
 void writeFile(const std::string& path, const Bytes& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr) << path;
-  if (!bytes.empty()) {
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-  }
-  ASSERT_EQ(std::fclose(f), 0);
+  writeFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
-
-void writeFile(const std::string& path, std::string_view text) { writeFile(path, bytesOf(text)); }
 
 Bytes readFile(const std::string& path) {
-  Bytes bytes;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    ADD_FAILURE() << "cannot read " << path;
-    return bytes;
-  }
-  unsigned char block[65536];
-  std::size_t got;
-  while ((got = std::fread(block, 1, sizeof block, f)) > 0)
-    bytes.insert(bytes.end(), block, block + got);
-  std::fclose(f);
-  return bytes;
-}
-
-bool fileExists(const std::string& path) {
-  std::error_code error;
-  return fs::exists(fs::path(path), error);
-}
-
-Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
-
-Bytes concat(std::initializer_list<Bytes> parts) {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
-bool isSubsequence(const std::vector<std::string>& part, const std::vector<std::string>& whole) {
-  auto at = whole.begin();
-  for (const std::string& item : part) {
-    at = std::find(at, whole.end(), item);
-    if (at == whole.end()) return false;
-    ++at;
-  }
-  return true;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) ADD_FAILURE() << "cannot read " << path;
+  return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 Bytes hexBytes(std::string_view hex) {
   Bytes bytes;
-  int high = -1;
+  std::string pair;
   for (char c : hex) {
-    int digit;
-    if (c >= '0' && c <= '9')
-      digit = c - '0';
-    else if (c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
-    else
-      continue;
-    if (high < 0) {
-      high = digit;
-    } else {
-      bytes.push_back(static_cast<unsigned char>(high * 16 + digit));
-      high = -1;
+    if (std::isxdigit(static_cast<unsigned char>(c)) && (pair += c).size() == 2) {
+      bytes.push_back(static_cast<unsigned char>(std::stoi(pair, nullptr, 16)));
+      pair.clear();
     }
   }
   return bytes;
 }
 
-std::string hexOf(const Bytes& bytes) {
-  std::string text;
-  char two[4];
-  for (unsigned char b : bytes) {
-    std::snprintf(two, sizeof two, "%02X ", b);
-    text += two;
-  }
-  if (!text.empty()) text.pop_back();
-  return text;
+ScopedTestRegistry::ScopedTestRegistry()
+    : key_(uniqueName("Software\\QuilletTest-")), rootValue_(uniqueName("QuilletTestValue-")) {
+#ifndef _WIN32
+  folder_ = (fs::temp_directory_path() / uniqueName("quillet-registry-")).string();
+  makeFolder(folder_);
+  file_ = folder_ + "/registry.reg";
+  saved_ = variable("QUILLET_REGISTRY");
+  setVariable("QUILLET_REGISTRY", file_);
+#endif
 }
 
-}  // namespace testing_support
+ScopedTestRegistry::~ScopedTestRegistry() {
+#ifdef _WIN32
+  RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
+  RegDeleteValueA(HKEY_CURRENT_USER, rootValue_.c_str());
+#else
+  setVariable("QUILLET_REGISTRY", saved_);
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+#endif
+}
 
-}  // namespace quillet
+bool queryValueAt(const std::string& settingPath, std::uint32_t& type, Bytes& data) {
+  RegistryKey key = registryRootKey();
+  std::size_t start = 0;
+  for (std::size_t end; key && (end = settingPath.find('\\', start)) != std::string::npos;
+       start = end + 1) {
+    RegistryKey next = nullptr;
+    openRegistryKey(key, settingPath.substr(start, end - start).c_str(), &next);
+    closeRegistryKey(key);
+    key = next;
+  }
+  std::uint32_t size = 4096;
+  data.assign(size, 0);
+  const bool found = key && queryRegistryValue(key, settingPath.c_str() + start, &type, data.data(),
+                                               &size) == RegistryStatus::kOk;
+  data.resize(found ? size : 0);
+  closeRegistryKey(key);
+  return found;
+}
+
+Bytes usersDatRecord(std::int16_t hotsyncNumber, std::string_view displayName,
+                     std::string_view folderName) {
+  const auto number = static_cast<std::uint16_t>(hotsyncNumber);
+  const std::string record{static_cast<char>(number & 0xFF), static_cast<char>(number >> 8), '\x5A',
+                           '\0', static_cast<char>(displayName.size())};
+  return bytesOf(record + std::string(displayName) + static_cast<char>(folderName.size()) +
+                 std::string(folderName));
+}
+
+Bytes installableDatabase(std::string_view name, std::uint16_t attributes, std::string_view body) {
+  std::string bytes(78, '\0');
+  bytes.replace(0, name.size(), name);
+  bytes[32] = static_cast<char>(attributes >> 8);
+  bytes[33] = static_cast<char>(attributes & 0xFF);
+  return bytesOf(bytes + std::string(body));
+}
+
+FakePalmFolder::FakePalmFolder(std::string path) : path_(std::move(path)) { makeFolder(path_); }
+
+std::string FakePalmFolder::addFolder(std::string_view name,
+                                      std::initializer_list<std::string_view> inside) {
+  makeFolder(pathOf(name));
+  for (std::string_view entry : inside) makeFolder(pathOf(name, entry));
+  return pathOf(name);
+}
+
+}  // namespace quillet::testing_support

@@ -1,22 +1,52 @@
-// A registry file in the form the POSIX backend writes goes into the real registry with
-// Wine's reg.exe ("reg import"), and the registry then holds the same values, byte for
-// byte: the file format is the real one.
+// What only the Windows backend does, against the real system under Wine: the message
+// queue, and the registry file format read by reg.exe.
+#include "platform/win32/windows_api.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <string>
 
 #include "platform/registry.h"
 #include "platform/registry_text.h"
-#include "tests/support/test_registry.h"
+#include "platform/ui.h"
 #include "tests/support/test_support.h"
 
 namespace quillet {
-
 namespace {
 
 using namespace testing_support;
 
+constexpr UINT kWorkMessage = WM_APP + 7;
+int gDispatched = 0;
+
+LRESULT CALLBACK countingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != kWorkMessage) return DefWindowProcA(window, message, wParam, lParam);
+  return ++gDispatched, 0;
+}
+
+TEST(MessageQueueTest, PumpDispatchesEverythingWaitingAndLosesTheQuitMessage) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = countingProcedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "QuilletPumpTest";
+  RegisterClassA(&windowClass);
+  HWND window = CreateWindowExA(0, "QuilletPumpTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                windowClass.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  gDispatched = 0;
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(PostMessageA(window, kWorkMessage, 0, 0));
+  PostQuitMessage(0);
+  ASSERT_TRUE(PostThreadMessageA(GetCurrentThreadId(), WM_APP + 8, 0, 0));
+  pumpPending();
+  EXPECT_EQ(gDispatched, 3);
+  MSG left;
+  EXPECT_FALSE(PeekMessageA(&left, nullptr, 0, 0, PM_REMOVE))
+      << "message " << left.message << " was still waiting";
+  DestroyWindow(window);
+}
+
+// A registry file as the POSIX backend writes it goes into the real registry with reg.exe,
+// which then holds the same values, byte for byte.
 TEST(RegistryImportTest, RegImportReadsBackEveryValueAsWritten) {
   ScopedTestRegistry registry;
   RegistryTree tree;
@@ -36,13 +66,10 @@ TEST(RegistryImportTest, RegImportReadsBackEveryValueAsWritten) {
   other.setValue("odd dword", kRegDword, hexBytes("01 02"));
   other.setValue("type 0", kRegNone, hexBytes("00 01"));
   tree.makeKey("").setValue(registry.rootValueName(), kRegBinary, hexBytes("AB"));
-
   TempDir dir;
-  const std::string file = dir.file("import.reg");
-  const std::string text = formatRegistryText(tree);
-  writeFile(file, text);
-  ASSERT_EQ(std::system(("reg.exe import \"" + file + "\"").c_str()), 0) << text;
-
+  writeFile(dir.file("import.reg"), formatRegistryText(tree));
+  ASSERT_EQ(std::system(("reg.exe import \"" + dir.file("import.reg") + "\"").c_str()), 0)
+      << formatRegistryText(tree);
   for (const RegistryTreeKey& key : tree.keys) {
     for (const RegistryTreeValue& value : key.values) {
       const std::string path = key.path.empty() ? value.name : key.path + "\\" + value.name;
@@ -56,5 +83,4 @@ TEST(RegistryImportTest, RegImportReadsBackEveryValueAsWritten) {
 }
 
 }  // namespace
-
 }  // namespace quillet

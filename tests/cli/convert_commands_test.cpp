@@ -1,0 +1,204 @@
+// quillet build, import, info and html, in-process in a folder of the test's own.
+#include <filesystem>
+
+#include "format/doc_importer.h"
+#include "tests/cli/cli_test_support.h"
+
+namespace quillet {
+namespace {
+
+using namespace testing_support;
+
+// The text stored in a database.
+std::string stored(const std::string& path) {
+  const ImportedDoc doc = importDoc(path.c_str());
+  return doc.text ? std::string(doc.text.get(), doc.length) : "<not a doc>";
+}
+
+std::string header(const std::string& path, std::size_t from, std::size_t to) {
+  const Bytes db = readFile(path);
+  return std::string(db.begin() + static_cast<long>(from), db.begin() + static_cast<long>(to));
+}
+
+using BuildCommandTest = CliTest;
+
+TEST_F(BuildCommandTest, DefaultsToTheSourceBaseNameInTheCurrentFolderAndSaysWhatItMade) {
+  TempDir elsewhere;
+  writeFile(elsewhere.file("My Story.txt"), "Once upon a time.\r\nThe end.\r\n");
+  const CommandRun run = runCommand(runBuildCommand, {elsewhere.file("My Story.txt")});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(header("My Story.pdb", 0, 9), std::string("My Story\0", 9));
+  EXPECT_EQ(header("My Story.pdb", 60, 68), "TEXtQvlt");
+  EXPECT_NE(run.out.find("1 text record, 27 bytes of text"), std::string::npos) << run.out;
+}
+
+TEST_F(BuildCommandTest, TakesNameOutputAndPublicFormatQuietly) {
+  writeFile("t.txt", "text");
+  const CommandRun run = runCommand(
+      runBuildCommand, {"t.txt", "-o", "out.pdb", "--name=Shelf copy", "--public", "-q"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(run.out.empty());
+  EXPECT_EQ(header("out.pdb", 0, 11), std::string("Shelf copy\0", 11));
+  EXPECT_EQ(header("out.pdb", 60, 68), "TEXtREAd");
+}
+
+TEST_F(BuildCommandTest, TheTypeFollowsTheEndingUnlessGiven) {
+  writeFile("page.HTML", "<TITLE>T</TITLE><B>bold</B> text");
+  writeFile("notes.xyz", "plain\r\ntext");
+  writeFile("t.txt", "one\ntwo\n\nthree\n");
+  const std::pair<std::vector<std::string>, std::pair<std::string, std::string>> cases[] = {
+      {{"page.HTML", "--public", "-q"}, {"page.pdb", "\nT\nBOLD text<\x8D>"}},
+      {{"page.HTML", "-t", "text", "-o", "raw.pdb", "-q"},
+       {"raw.pdb", "<TITLE>T</TITLE><B>bold</B> text"}},
+      {{"notes.xyz", "-q"}, {"notes.pdb", "plain\ntext"}},
+      {{"t.txt", "-s", "-q"}, {"t.pdb", "onetwo\n\nthree"}},  // strip joins single line breaks
+      {{"-t", "blank", "-o", "blank.pdb", "-q"}, {"blank.pdb", "\n"}},  // one line feed
+  };
+  for (const auto& [args, result] : cases) {
+    ASSERT_EQ(runCommand(runBuildCommand, args).exitCode, 0) << testing::PrintToString(args);
+    EXPECT_EQ(stored(result.first), result.second);
+  }
+}
+
+TEST_F(BuildCommandTest, ADocSourceRebuildsTheSameText) {
+  writeFile("t.txt", "a text\r\nwith \x85 high bytes\r\n");
+  ASSERT_EQ(runCommand(runBuildCommand, {"t.txt", "-q"}).exitCode, 0);
+  ASSERT_EQ(runCommand(runBuildCommand, {"t.pdb", "-o", "again.pdb", "--public", "-q"}).exitCode,
+            0);
+  EXPECT_EQ(stored("again.pdb"), stored("t.pdb"));
+  EXPECT_EQ(header("again.pdb", 64, 68), "REAd");
+}
+
+TEST_F(BuildCommandTest, UsageErrorsExitWithTwoAndNeverWriteOverTheSource) {
+  writeFile("t.txt", "text");
+  ASSERT_EQ(runCommand(runBuildCommand, {"t.txt", "-q"}).exitCode, 0);
+  const Bytes doc = readFile("t.pdb");
+  const CommandRun run = runCommand(runBuildCommand, {"t.pdb"});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.err.find("would replace its own source"), std::string::npos) << run.err;
+  EXPECT_EQ(readFile("t.pdb"), doc);
+  std::filesystem::create_directory("sub");
+  writeFile("sub/a.txt", "y");
+  writeFile("a.txt", "x");
+  const std::vector<std::string> cases[] = {{},
+                                            {"a.txt", "--bogus"},
+                                            {"a.txt", "-o"},
+                                            {"t.pdb", "-o", "t.pdb"},
+                                            {"t.txt", "-t", "rtf"},
+                                            {"-t", "blank"},
+                                            {"-t", "blank", "x.txt", "-o", "b.pdb"},
+                                            {"a.txt", "sub/a.txt"},  // both would be ./a.pdb
+                                            {"a.txt", "sub/a.txt", "-o", "nowhere"}};
+  for (const auto& args : cases)
+    EXPECT_EQ(runCommand(runBuildCommand, args).exitCode, 2) << testing::PrintToString(args);
+  EXPECT_EQ(readFile("t.pdb"), doc);
+  EXPECT_FALSE(fileExists("a.pdb"));
+  EXPECT_EQ(runCommand(runImportCommand, {"a.pdb", "b.pdb"}).exitCode, 2);
+}
+
+TEST_F(BuildCommandTest, SeveralSourcesGoIntoTheOutputFolderAndAFailureStopsNoOther) {
+  std::filesystem::create_directory("books");
+  writeFile("a.txt", "first");
+  writeFile("empty.txt", "");
+  writeFile("c.htm", "<P>third");
+  const CommandRun run = runCommand(
+      runBuildCommand, {"a.txt", "missing.txt", "empty.txt", "c.htm", "-o", "books", "-q"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(stored("books/a.pdb"), "first");
+  EXPECT_EQ(stored("books/c.pdb"), "\n\nthird");
+  EXPECT_EQ(countEntries("books"), 2u);
+  EXPECT_NE(run.err.find("cannot open 'missing.txt': No such file or directory"),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("'empty.txt' gives an empty text"), std::string::npos) << run.err;
+}
+
+TEST_F(BuildCommandTest, AFailedBuildKeepsTheEarlierOutputAndLeavesNoTemporaryFile) {
+  TempDir temporary;
+  ScopedTemporaryFolder redirected(temporary.path().string());
+  writeFile("page.html", "<P>text");
+  writeFile("empty.txt", "");
+  writeFile("book.pdb", "an earlier book");
+  EXPECT_EQ(runCommand(runBuildCommand, {"page.html", "-q"}).exitCode, 0);
+  EXPECT_EQ(runCommand(runBuildCommand, {"empty.txt", "-q"}).exitCode, 1);
+  const CommandRun run = runCommand(runBuildCommand, {"empty.txt", "-o", "book.pdb"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "quillet: 'empty.txt' gives an empty text; no book made\n");
+  EXPECT_EQ(readFile("book.pdb"), bytesOf("an earlier book"));
+  EXPECT_EQ(countEntries(temporary.path().string()), 0u);
+  EXPECT_EQ(countEntries(dir.path().string()), 4u);  // the three files and page.pdb
+}
+
+TEST_F(BuildCommandTest, ImportWritesTheStoredTextByteForByteOrSaysWhyAFileIsNoDoc) {
+  const std::string text = "line one\nline two \x93quoted\x94\n" + proseText(9000);
+  writeFile("in.txt", text);
+  ASSERT_EQ(runCommand(runBuildCommand, {"in.txt", "-q"}).exitCode, 0);
+  const CommandRun run = runCommand(runImportCommand, {"in.pdb", "-o", "back.txt"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(readFile("back.txt"), bytesOf(text));
+  EXPECT_EQ(runCommand(runImportCommand, {"in.pdb"}).out, text);
+  writeFile("not.pdb", std::string(100, 'x'));
+  const CommandRun bad = runCommand(runImportCommand, {"not.pdb"});
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_EQ(bad.err, "quillet: 'not.pdb' is not a Palm Doc: its type is \"xxxx\", not \"TEXt\"\n");
+}
+
+TEST_F(BuildCommandTest, InfoShowsHeaderRecordsAndDocHeader) {
+  writeFile("t.txt", "abcabcx");
+  ASSERT_EQ(runCommand(runBuildCommand, {"t.txt", "-n", "abc", "--public", "-q"}).exitCode, 0);
+  const CommandRun run = runCommand(runInfoCommand, {"t.pdb"});
+  ASSERT_EQ(run.exitCode, 0);
+  for (const char* line :
+       {"Name:               \"abc\"", "Created:            0x33B8BDA5 (1931-07-01 08:19:49)",
+        "Creator:            \"REAd\"", "      1        112          6  0x00  0",
+        "Text length:        7 bytes"})
+    EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+  const CommandRun help = runCommand(runInfoCommand, {"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("Usage: quillet info DOC.pdb"), std::string::npos);
+}
+
+using HtmlCommandTest = CliTest;
+
+const char kPage[] =
+    "<html><head><title>My Page</title></head>\n<body><h1>Top</h1>Caf&eacute;</body>";
+
+TEST_F(HtmlCommandTest, WritesMarkupOrThePublicFormToTheOutputFileOrStandardOutput) {
+  writeFile("page.html", kPage);
+  const CommandRun run = runCommand(runHtmlCommand, {"page.html", "-o", "page.txt"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(run.out.empty());
+  EXPECT_EQ(readFile("page.txt"),
+            bytesOf("<HEADER ALIGN=CENTER STYLE=UNDERLINED FONT=1 TEXT=\"My Page\">\r\n \r\n\r\n"
+                    "<HEADER STYLE=UNDERLINED ALIGN=CENTER FONT=1 TEXT=\"Top\">\r\nCaf\xE9"));
+  EXPECT_FALSE(fileExists("page.txt.part"));
+  ASSERT_EQ(
+      runCommand(runHtmlCommand, {"--public", "page.html", "--no-title", "-o", "p.txt"}).exitCode,
+      0);
+  EXPECT_EQ(readFile("p.txt"), bytesOf("My Page \r\n\r\nTop\r\n\r\nCaf\xE9<\x8D>"));
+  writeFile("in.html", "<p>x&lt;y &amp; <b>z</b>");
+  const CommandRun out = runCommand(runHtmlCommand, {"in.html", "--no-title"});
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  // After the paragraph's two line breaks, which the captured stream may translate.
+  EXPECT_TRUE(out.out.ends_with("x<y & Z")) << out.out;
+}
+
+TEST_F(HtmlCommandTest, FailuresKeepAnEarlierOutputAndUsageErrorsExitWithTwo) {
+  writeFile("out.txt", "earlier");
+  const CommandRun missing = runCommand(runHtmlCommand, {"missing.html", "-o", "out.txt"});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_NE(missing.err.find("cannot open 'missing.html': No such file or directory"), std::string::npos) << missing.err;
+  EXPECT_EQ(readFile("out.txt"), bytesOf("earlier"));
+  writeFile("in.html", "x");
+  EXPECT_EQ(runCommand(runHtmlCommand, {"in.html", "-o", "no/such/dir/out.txt"}).exitCode, 1);
+  const std::vector<std::string> usage[] = {
+      {}, {"in.html", "other.html"}, {"in.html", "--title"}, {"in.html", "-o", "in.html"}};
+  for (const auto& args : usage) EXPECT_EQ(runCommand(runHtmlCommand, args).exitCode, 2);
+  EXPECT_EQ(readFile("in.html"), bytesOf("x"));
+  const CommandRun help = runCommand(runHtmlCommand, {"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("Usage: quillet html SOURCE.html"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quillet
