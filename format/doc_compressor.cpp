@@ -182,12 +182,18 @@ int RecordMatchIndex::walkChain(int windowStart, int patternStart, int length) {
   }
   const int floor = std::max(0, p - kMaxMatchDistance);
   Chains& chains = length == 2 ? pairs_ : triples_;
-  const std::uint32_t key = loadQuad(text_ + p) & (length == 2 ? 0xFFFF : 0xFFFFFF);
+  const std::uint32_t mask = length == 2 ? 0xFFFF : 0xFFFFFF;
+  const std::uint32_t key = loadQuad(text_ + p) & mask;
   forgetBefore(floor);
   int q = chains.head[bucketOf(key)];
   while (q < windowStart) q = chains.next[q];
+  // The chain's key (two or three bytes) is compared first: most entries that share only
+  // the bucket differ there.
   for (; q < p; q = chains.next[q]) {
-    if (commonPrefix(q, p, length) == length) return q;
+    if ((loadQuad(text_ + q) & mask) == key &&
+        (length <= kMinMatchLength || commonPrefix(q, p, length) == length)) {
+      return q;
+    }
   }
   return p;
 }

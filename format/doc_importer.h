@@ -82,6 +82,7 @@ class PalmDocDecoder {
     if (length_ < capacity_) out_[length_++] = b;
   }
   void copyBack(unsigned value);
+  const unsigned char* feedFast(const unsigned char* in, const unsigned char* end);
 
   unsigned char* out_;
   std::size_t capacity_;
