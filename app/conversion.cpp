@@ -22,18 +22,16 @@ MakeStatus makeBook(WorkText& text, std::string& outputPath, char* palmName, boo
   return built == kBuildOk ? MakeStatus::kMade : MakeStatus::kNotBuilt;
 }
 
-LoadStatus loadBookInPlace(WorkText& text, const BookSource& source,
-                           std::vector<DocDamage>* damage) {
+LoadStatus loadBookInPlace(WorkText& text, const BookSource& source, DocSourceFacts* facts) {
   return loadSourceInPlace(text, source.sourceType, source.stripLineBreaks, source.publicFormat,
-                           damage);
+                           facts);
 }
 
-DocBuild writeBook(WorkText& text, const DocOptions& options, DocSink& sink) {
+void makeStoredText(WorkText& text) {
   removeCarriageReturns(text);
   if (text.hasText()) {
     setWorkTextLength(text, toStoredText(text.buffer.get(), static_cast<std::size_t>(text.length)));
   }
-  return writeDoc(text.view(), options, sink);
 }
 
 }  // namespace quillet

@@ -42,14 +42,13 @@ enum class MakeStatus {
 // ---- In memory, as quillet converts: no temporary file anywhere ----------------------
 
 // The source's text from its bytes, read whole into the working text as they are (a file,
-// standard input): the text loadBook gives for that file. A Doc source's damage goes to
-// `damage` when given. source.path is not read.
+// standard input): the text loadBook gives for that file. A Doc source's damage and
+// bookmarks go to `facts` when given. source.path is not read.
 [[nodiscard]] LoadStatus loadBookInPlace(WorkText& text, const BookSource& source,
-                                         std::vector<DocDamage>* damage = nullptr);
+                                         DocSourceFacts* facts = nullptr);
 
-// Writes the database of the working text through `sink`: every CR removed, the text cut at
-// a byte 0x1A and without NULs (what the build file would have stored), then writeDoc.
-// The working text is changed in place.
-[[nodiscard]] DocBuild writeBook(WorkText& text, const DocOptions& options, DocSink& sink);
+// Makes the working text what the build file would have stored: every CR removed, the
+// text cut at a byte 0x1A, NULs dropped. In place; writeDoc takes it from there.
+void makeStoredText(WorkText& text);
 
 }  // namespace quillet

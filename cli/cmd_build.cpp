@@ -5,9 +5,11 @@
 #include <iostream>
 #include <optional>
 #include <mutex>
+#include <regex>
 #include <set>
 #include <sstream>
 
+#include "app/bookmarks.h"
 #include "app/conversion.h"
 #include "base/atomic_file.h"
 #include "base/file_handle.h"
@@ -19,6 +21,7 @@
 #include "cli/doc_summary.h"
 #include "format/doc_builder.h"
 #include "format/doc_compressor.h"
+#include "source/line_breaks.h"
 #include "source/source_kind.h"
 
 namespace quillet {
@@ -65,6 +68,10 @@ const CommandHelp kHelp{
         {'\0', "salvage", nullptr, "take what a damaged Doc SOURCE still gives (with a warning)"},
         {'\0', "no-verify", nullptr, "do not read each record back before it is written"},
         {'j', "jobs", "N", "use N threads (default: one per processor; 1: one thread)"},
+        {'\0', "bookmarks", nullptr, "bookmark an HTML page's headings (see --bookmark-levels)"},
+        {'\0', "bookmark", "REGEX", "bookmark each line of a text that REGEX finds something in"},
+        {'\0', "bookmark-levels", "N-M", "the heading levels to bookmark (default 1-3)"},
+        {'\0', "no-bookmarks", nullptr, "drop a Doc SOURCE's bookmarks"},
     }};
 
 constexpr char kStandardInput[] = "-";
@@ -147,19 +154,34 @@ struct BuildChoices {
   bool verify = true;
   ThreadPool* pool = nullptr;      // the records' threads; null: one thread
   ProgressLine* progress = nullptr;  // for a book built alone
+  std::optional<std::regex> bookmarkLines;  // a text's lines to mark
+  bool keepDocBookmarks = true;             // a Doc source's own
+};
+
+// The source's text, and what it brings towards the book's bookmarks.
+struct LoadedJob {
+  WorkText text;
+  std::vector<Bookmark> bookmarks;  // a Doc source's, offsets into `loaded`
+  std::string loaded;               // a Doc source's text before the rules, when it has some
 };
 
 // The source's text in the working text; false when it failed (told).
-bool loadJob(WorkText& text, const BuildJob& job, const BuildChoices& choices, const Talk& talk) {
+bool loadJob(LoadedJob& loadedJob, const BuildJob& job, const BuildChoices& choices,
+             const Talk& talk) {
+  WorkText& text = loadedJob.text;
   if (job.sourceType != kSourceBlankDoc) {
     if (!readInput(job.source, text)) return false;
     talk.detail("read " + std::to_string(text.length) + " bytes from " + inputName(job.source));
   }
   // The start of a Doc source, to say why it is none if it is none.
   const std::string head(text.view().substr(0, kPdbHeaderSize));
-  std::vector<DocDamage> damage;
+  // A Doc source takes the line-break rule once its bookmarks are known, so that they can
+  // follow the bytes it drops.
+  const bool doc = job.sourceType == kSourceDocFile;
+  DocSourceFacts facts;
   const LoadStatus loaded = loadBookInPlace(
-      text, BookSource{job.sourceType, job.source, choices.strip, choices.publicFormat}, &damage);
+      text, BookSource{job.sourceType, job.source, choices.strip && !doc, choices.publicFormat},
+      &facts);
   if (loaded == LoadStatus::kDocNotDoc) {
     printError(describeNotDoc(job.source, head, ImportStatus::kNotDoc));
     return false;
@@ -168,12 +190,37 @@ bool loadJob(WorkText& text, const BuildJob& job, const BuildChoices& choices, c
     printError("not enough memory for the text of " + inputName(job.source));
     return false;
   }
-  if (job.sourceType == kSourceDocFile &&
-      !reportDamage(job.source, damage, static_cast<std::size_t>(text.length), choices.salvage,
-                    talk)) {
+  if (!doc) return true;
+  if (!reportDamage(job.source, facts.damage, static_cast<std::size_t>(text.length),
+                    choices.salvage, talk)) {
     return false;
   }
+  if (choices.keepDocBookmarks && !facts.bookmarks.empty()) {
+    loadedJob.bookmarks = std::move(facts.bookmarks);
+    std::stable_sort(loadedJob.bookmarks.begin(), loadedJob.bookmarks.end(),
+                     [](const Bookmark& a, const Bookmark& b) { return a.offset < b.offset; });
+    loadedJob.loaded = text.view();
+  }
+  if (choices.strip) stripSingleLineBreaks(text, false);
   return true;
+}
+
+// The book's bookmarks: a Doc source's own, moved with the bytes the rules dropped, and
+// the lines of the text that the pattern finds.
+std::vector<Bookmark> jobBookmarks(LoadedJob& job, const BuildChoices& choices, int sourceType) {
+  std::vector<Bookmark> bookmarks = std::move(job.bookmarks);
+  if (!bookmarks.empty() && job.loaded.size() != static_cast<std::size_t>(job.text.length)) {
+    std::vector<std::uint32_t> offsets;
+    for (const Bookmark& bookmark : bookmarks) offsets.push_back(bookmark.offset);
+    offsets = followDeletions(job.loaded, job.text.view(), offsets);
+    for (std::size_t k = 0; k < bookmarks.size(); ++k) bookmarks[k].offset = offsets[k];
+  }
+  if (choices.bookmarkLines && sourceType != kSourceHtmlFile) {
+    for (Bookmark& bookmark : bookmarksForLines(job.text.view(), *choices.bookmarkLines)) {
+      bookmarks.push_back(std::move(bookmark));
+    }
+  }
+  return bookmarks;
 }
 
 // Why writing the database failed, naming it.
@@ -187,6 +234,10 @@ std::string buildFailure(const BuildJob& job, const DocBuild& build, int writeEr
              std::to_string(build.textRecords) + " records, and a database holds " +
              std::to_string(kPdbMaxRecords - 1) + " (" +
              std::to_string((kPdbMaxRecords - 1) * kDocRecordSize) + " bytes of text)";
+    case DocBuildStatus::kTooManyBookmarks:
+      return inputName(job.source) + " would need " + std::to_string(build.textRecords) +
+             " text records and its bookmarks, more than the " + std::to_string(kPdbMaxRecords) +
+             " records a database holds; nothing was written";
     case DocBuildStatus::kVerifyFailed:
       return "record " + std::to_string(build.failedRecord) + " of " + output +
              " did not read back as the text it was made from; nothing was written";
@@ -206,8 +257,10 @@ bool outputNameUsable(const std::string& output) {
 // One book: the source read into memory, converted there, and written into a scratch file
 // beside the output that is moved into place only when the book is complete.
 bool buildJob(const BuildJob& job, const BuildChoices& choices, const Talk& talk) {
-  WorkText text;
-  if (!loadJob(text, job, choices, talk) || !outputNameUsable(job.output)) return false;
+  LoadedJob loaded;
+  if (!loadJob(loaded, job, choices, talk) || !outputNameUsable(job.output)) return false;
+  WorkText& text = loaded.text;
+  makeStoredText(text);
   ScratchFile scratch(job.output);
   if (scratch.stream() == nullptr) {
     printError("cannot create '" + job.output + "': " + std::strerror(scratch.error()));
@@ -223,8 +276,10 @@ bool buildJob(const BuildJob& job, const BuildChoices& choices, const Talk& talk
       choices.progress->show(job.source, written, total);
     };
   }
+  options.bookmarks = jobBookmarks(loaded, choices, job.sourceType);
+  talk.detail(std::to_string(options.bookmarks.size()) + " bookmarks");
   FileDocSink sink(scratch.stream());
-  const DocBuild build = writeBook(text, options, sink);
+  const DocBuild build = writeDoc(text.view(), options, sink);
   const bool flushed = sink.flush();
   if (build.status != DocBuildStatus::kBuilt || !flushed || !scratch.commit()) {
     const int error = sink.error() != 0 ? sink.error() : scratch.error();
@@ -240,6 +295,19 @@ bool buildJob(const BuildJob& job, const BuildChoices& choices, const Talk& talk
                    << '\n';
   }
   return true;
+}
+
+// --bookmark REGEX, in ECMAScript's syntax; a pattern that does not compile is a usage
+// error that names it.
+std::optional<std::regex> parseBookmarkPattern(const ParsedArgs& parsed, std::string& error) {
+  if (!parsed.has("bookmark")) return std::nullopt;
+  const std::string pattern = parsed.value("bookmark");
+  try {
+    return std::regex(pattern, std::regex::ECMAScript);
+  } catch (const std::regex_error& bad) {
+    error = "bad --bookmark pattern '" + pattern + "': " + bad.what();
+    return std::nullopt;
+  }
 }
 
 std::optional<unsigned> parseThreads(const ParsedArgs& parsed) {
@@ -324,6 +392,9 @@ int runBuildCommand(const std::vector<std::string>& args) {
     }
   }
 
+  std::string bookmarkError;
+  const std::optional<std::regex> bookmarkLines = parseBookmarkPattern(parsed, bookmarkError);
+  if (!bookmarkError.empty()) return usageError(kHelp, bookmarkError);
   const std::optional<unsigned> threads = parseThreads(parsed);
   if (!threads) return usageError(kHelp, "-j takes a number of threads from 1 to 256");
   BuildChoices choices;
@@ -331,6 +402,8 @@ int runBuildCommand(const std::vector<std::string>& args) {
   choices.publicFormat = parsed.has("public");
   choices.salvage = parsed.has("salvage");
   choices.verify = !parsed.has("no-verify");
+  choices.bookmarkLines = bookmarkLines;
+  choices.keepDocBookmarks = !parsed.has("no-bookmarks");
   const Talk talk(parsed);
   ThreadPool pool(*threads);
   ProgressLine progress(talk);

@@ -33,12 +33,13 @@ std::size_t recordsFor(std::size_t textBytes) {
 // Everything from the record count to the end of record 0: the count, the record list,
 // the gap and record 0.
 std::vector<unsigned char> headAfterTemplate(const std::vector<std::uint32_t>& offsets,
+                                             std::size_t textRecordCount,
                                              std::uint32_t textLength) {
-  const auto textRecords = static_cast<std::uint32_t>(offsets.size() - 1);
+  const auto textRecords = static_cast<std::uint32_t>(textRecordCount);
   std::vector<unsigned char> head(2 + kPdbRecordEntrySize * offsets.size() + kPdbGapSize +
                                   kDocRecord0Size);
   unsigned char* at = head.data();
-  storeBE16(at, textRecords + 1);
+  storeBE16(at, static_cast<std::uint32_t>(offsets.size()));
   at += 2;
   for (const std::uint32_t offset : offsets) {
     storeBE32(at, offset);
@@ -51,6 +52,24 @@ std::vector<unsigned char> headAfterTemplate(const std::vector<std::uint32_t>& o
                  static_cast<std::uint16_t>(kDocRecordSize), 0},
       at);
   return head;
+}
+
+// The bookmark records, in the order of their offsets, from record `first` on.
+bool appendBookmarks(std::vector<Bookmark> bookmarks, DocSink& sink,
+                     std::vector<std::uint32_t>& offsets, std::size_t first,
+                     std::uint32_t& position) {
+  std::stable_sort(bookmarks.begin(), bookmarks.end(),
+                   [](const Bookmark& a, const Bookmark& b) { return a.offset < b.offset; });
+  for (std::size_t k = 0; k < bookmarks.size(); ++k) {
+    unsigned char record[kBookmarkRecordSize] = {};
+    const std::string& name = bookmarks[k].name;
+    std::memcpy(record, name.data(), std::min(name.size(), kBookmarkNameSize - 1));
+    storeBE32(record + kBookmarkNameSize, bookmarks[k].offset);
+    offsets[first + k] = position;
+    if (!sink.append(record, sizeof record)) return false;
+    position += kBookmarkRecordSize;
+  }
+  return true;
 }
 
 }  // namespace
@@ -136,28 +155,33 @@ DocBuild writeDoc(std::string_view text, const DocOptions& options, DocSink& sin
   const bool tooLong = text.size() > room;
   const std::string_view stored = text.substr(0, std::min(text.size(), room));
 
-  // Record k's data offset; record 0 lies just behind the record list and the gap, and the
-  // text records behind it.
-  std::vector<std::uint32_t> offsets(recordsFor(stored.size()) + 1);
+  DocBuild build;
+  build.textRecords = recordsFor(stored.size());
+  if (!options.bookmarks.empty() &&
+      build.textRecords + 1 + options.bookmarks.size() > static_cast<std::size_t>(ceiling)) {
+    build.status = DocBuildStatus::kTooManyBookmarks;
+    return build;
+  }
+  // Record k's data offset; record 0 lies just behind the record list and the gap, the text
+  // records behind it, and the bookmarks last.
+  std::vector<std::uint32_t> offsets(build.textRecords + 1 + options.bookmarks.size());
   offsets[0] = static_cast<std::uint32_t>(kPdbEmptySize + kPdbRecordEntrySize * offsets.size());
 
   const std::string name(options.name.substr(0, std::min(options.name.size(), kPdbNameSize)));
   const auto header = pdbHeaderBytes(name.c_str(), options.publicFormat ? kDocPublicCreator
                                                                         : kDocOwnCreator,
                                      kDocType);
-  std::vector<unsigned char> head = headAfterTemplate(offsets, 0);
+  std::vector<unsigned char> head = headAfterTemplate(offsets, build.textRecords, 0);
   bool ok = sink.append(header.data(), header.size()) && sink.append(head.data(), head.size());
 
-  DocBuild build;
-  build.textRecords = offsets.size() - 1;
   std::uint32_t position = offsets[0] + kDocRecord0Size;
   const auto* bytes = reinterpret_cast<const unsigned char*>(stored.data());
   // The records go through in batches: compressed (and checked) side by side on the
   // pool's threads, then written in order.
   const std::size_t threads = options.pool != nullptr ? options.pool->threads() : 1;
   std::vector<PackedRecord> batch(std::min(build.textRecords, kRecordsPerThread * threads));
-  for (std::size_t first = 1; first < offsets.size() && ok; first += batch.size()) {
-    const std::size_t count = std::min(batch.size(), offsets.size() - first);
+  for (std::size_t first = 1; first <= build.textRecords && ok; first += batch.size()) {
+    const std::size_t count = std::min(batch.size(), build.textRecords + 1 - first);
     const auto packRecord = [&](std::size_t i) {
       const std::size_t at = (first + i - 1) * kDocRecordSize;
       const std::size_t length = std::min(stored.size() - at, kDocRecordSize);
@@ -183,9 +207,10 @@ DocBuild writeDoc(std::string_view text, const DocOptions& options, DocSink& sin
     }
     if (options.progress) options.progress(first + count - 1, build.textRecords);
   }
+  ok = ok && appendBookmarks(options.bookmarks, sink, offsets, build.textRecords + 1, position);
   build.textLength = stored.size();
   build.databaseSize = position;
-  head = headAfterTemplate(offsets, static_cast<std::uint32_t>(stored.size()));
+  head = headAfterTemplate(offsets, build.textRecords, static_cast<std::uint32_t>(stored.size()));
   if (!ok || !sink.rewrite(kPdbTemplateSize, head.data(), head.size())) {
     build.status = DocBuildStatus::kWriteFailed;
   } else if (tooLong) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -34,6 +35,16 @@ DocRecord0 parseDocRecord0(const unsigned char* bytes16);
 
 // ---- In memory: a text in, a database's bytes out -------------------------------------
 
+// A place in the text that readers on the handheld list by name. Stored as a record of
+// its own after the text records: the name in 16 bytes (at most 15 characters, then NUL
+// bytes), then the offset into the text, 32 bits big-endian.
+struct Bookmark {
+  std::string name;           // Windows-1252; at most its first 15 bytes are stored
+  std::uint32_t offset = 0;   // of the first character of the line it marks
+};
+inline constexpr std::size_t kBookmarkRecordSize = 20;
+inline constexpr std::size_t kBookmarkNameSize = 16;
+
 // What one database is made with.
 struct DocOptions {
   std::string_view name;      // the database name; at most its first 32 bytes are stored
@@ -47,6 +58,9 @@ struct DocOptions {
   ThreadPool* pool = nullptr;
   // Told after each batch of records: how many are written, of how many.
   std::function<void(std::size_t written, std::size_t total)> progress;
+  // Written after the text records, in the order of their offsets. Record 0 counts the
+  // text records only, so readers that know no bookmarks read the text as ever.
+  std::vector<Bookmark> bookmarks;
 };
 
 // For tests only: called on each compressed record before it is checked and written, to
@@ -60,6 +74,7 @@ enum class DocBuildStatus {
   kTooManyRecords,   // the text needs more records than allowed; those that fit are written
   kWriteFailed,      // the sink refused a write
   kVerifyFailed,     // a record did not decode to its text; the database is not whole
+  kTooManyBookmarks, // the text records and the bookmarks pass the record limit: nothing written
 };
 
 struct DocBuild {

@@ -90,6 +90,23 @@ std::vector<std::size_t> readRecordOffsets(const DatabaseBytes& db, unsigned cou
   return offsets;
 }
 
+// The records from `first` on that are 20 bytes long, read as bookmarks.
+std::vector<Bookmark> readBookmarks(const DatabaseBytes& db, const std::vector<std::size_t>& offsets,
+                                    std::size_t first) {
+  std::vector<Bookmark> bookmarks;
+  for (std::size_t k = first; k < offsets.size(); ++k) {
+    const std::size_t end = k + 1 < offsets.size() ? offsets[k + 1] : db.size();
+    if (end < offsets[k] || end - offsets[k] != kBookmarkRecordSize ||
+        !db.holds(offsets[k], kBookmarkRecordSize)) {
+      continue;
+    }
+    const auto* name = reinterpret_cast<const char*>(db.at(offsets[k]));
+    bookmarks.push_back({std::string(name, strnlen(name, kBookmarkNameSize)),
+                         loadBE32(db.at(offsets[k] + kBookmarkNameSize))});
+  }
+  return bookmarks;
+}
+
 bool storedUncompressed(std::uint16_t compression) {
   return compression == 1 || (compression & 0xFF) == 0;
 }
@@ -356,6 +373,7 @@ ImportedDoc importDocBytes(std::span<const unsigned char> database) {
   if (pieces.empty() && inSize > 0) pieces.push_back(stretch.start);
   const std::size_t length =
       readText(db, stretch, copied, pieces, header, out, capacity, doc.damage);
+  doc.bookmarks = readBookmarks(db, offsets, header.recordCount + 1u);
   if (length != header.textLength && doc.damage.empty()) {
     doc.damage.push_back({DocDamageKind::kTextLength, 0, length, header.textLength});
   }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/heap_text.h"
+#include "format/doc_builder.h"
 
 namespace quillet {
 
@@ -47,6 +48,9 @@ struct ImportedDoc {
   std::size_t length = 0;  // bytes decoded; a NUL among them (stored uncompressed) ends the text
                            // for callers that take it up to its first NUL
   std::vector<DocDamage> damage;  // empty for a sound database
+  // The bookmark records after the text records (20 bytes each: a name in 16 bytes, then
+  // the offset), in the database's order. Records of any other size there are not read.
+  std::vector<Bookmark> bookmarks;
 };
 
 // Reads a Doc database held in memory back into text. Any database of type "TEXt" is

@@ -130,7 +130,7 @@ LoadStatus loadDocFile(WorkText& text, const char* sourcePath) {
 
 
 LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreaks,
-                             bool publicFormat, std::vector<DocDamage>* damage) {
+                             bool publicFormat, DocSourceFacts* facts) {
   LoadStatus loaded = LoadStatus::kLoaded;
   switch (sourceType) {
     case kSourceBlankDoc:
@@ -151,7 +151,7 @@ LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreak
       const std::string_view bytes = text.view();
       ImportedDoc doc = importDocBytes(std::span<const unsigned char>(
           reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
-      if (damage != nullptr) *damage = doc.damage;
+      if (facts != nullptr) *facts = DocSourceFacts{doc.damage, doc.bookmarks};
       releaseWorkText(text);
       loaded = takeImportedText(text, std::move(doc));
       break;

@@ -54,14 +54,20 @@ bool captureClipboard(WorkText& text);
 // Text bytes already in memory (standard input, say), read by the text-file rules.
 [[nodiscard]] LoadStatus loadTextBytes(WorkText& text, const char* bytes, std::size_t size);
 
+// What a Doc source brings besides its text.
+struct DocSourceFacts {
+  std::vector<DocDamage> damage;   // what is wrong with it; empty for a sound one
+  std::vector<Bookmark> bookmarks;  // its bookmark records, offsets into its text
+};
+
 // The whole conversion in memory, for a source that has been read into the working text as
 // it is (a file's bytes, standard input): the same text loadSource gives for that file,
 // with no temporary file. A text is normalised in place; an HTML page is converted; a Doc
-// is imported, and what is wrong with it reported in `damage` (when given). Then the
+// is imported, and what is wrong with it and its bookmarks go to `facts` (when given). Then the
 // line-break rule. A blank document ignores the bytes.
 [[nodiscard]] LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreaks,
                                            bool publicFormat,
-                                           std::vector<DocDamage>* damage = nullptr);
+                                           DocSourceFacts* facts = nullptr);
 
 // Writes the working text to a new temporary file with every LF stored as CR LF and
 // returns its path; the caller deletes the file. Nothing when it cannot be written whole

@@ -1,0 +1,88 @@
+#include "app/bookmarks.h"
+
+#include <algorithm>
+
+namespace quillet {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\xA0'; }
+
+}  // namespace
+
+std::string bookmarkName(std::string_view line) {
+  std::string name;
+  for (const char c : line) {
+    if (name.size() == kBookmarkNameSize - 1) break;
+    if (!isBlank(c)) {
+      name += c;
+    } else if (!name.empty() && name.back() != ' ') {
+      name += ' ';
+    }
+  }
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  return name;
+}
+
+std::vector<Bookmark> bookmarksForLines(std::string_view text, const std::regex& pattern) {
+  std::vector<Bookmark> bookmarks;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    const std::string_view line = text.substr(start, end - start);
+    if (std::regex_search(line.begin(), line.end(), pattern)) {
+      std::string name = bookmarkName(line);
+      if (!name.empty()) bookmarks.push_back({std::move(name), static_cast<std::uint32_t>(start)});
+    }
+    start = end + 1;
+  }
+  return bookmarks;
+}
+
+char unusedMarker(std::string_view text) {
+  bool used[256] = {};
+  for (const char c : text) used[static_cast<unsigned char>(c)] = true;
+  // Control bytes that no rule of the text looks at (not NUL, LF, CR or 0x1A).
+  for (const char candidate : {'\x01', '\x02', '\x03', '\x04', '\x05', '\x06', '\x07', '\x0E',
+                               '\x0F', '\x10', '\x11', '\x12', '\x13', '\x14', '\x15', '\x16',
+                               '\x17', '\x18', '\x19', '\x1C', '\x1D', '\x1E', '\x1F'}) {
+    if (!used[static_cast<unsigned char>(candidate)]) return candidate;
+  }
+  return '\0';
+}
+
+std::vector<std::uint32_t> takeMarkers(WorkText& text, char marker) {
+  std::vector<std::uint32_t> offsets;
+  if (!text.hasText() || marker == '\0') return offsets;
+  char* bytes = text.buffer.get();
+  std::size_t out = 0;
+  for (std::int32_t in = 0; in < text.length; ++in) {
+    if (bytes[in] == marker) {
+      offsets.push_back(static_cast<std::uint32_t>(out));
+    } else {
+      bytes[out++] = bytes[in];
+    }
+  }
+  setWorkTextLength(text, out);
+  return offsets;
+}
+
+std::vector<std::uint32_t> followDeletions(std::string_view before, std::string_view after,
+                                           const std::vector<std::uint32_t>& offsets) {
+  // Where each byte of `before` went: the first byte of `after` not yet matched.
+  std::vector<std::uint32_t> moved;
+  moved.reserve(offsets.size());
+  std::size_t kept = 0;
+  std::size_t next = 0;  // the next offset to answer
+  const std::vector<std::uint32_t>& sorted = offsets;
+  for (std::size_t i = 0; i <= before.size() && next < sorted.size(); ++i) {
+    while (next < sorted.size() && sorted[next] == i) {
+      moved.push_back(static_cast<std::uint32_t>(kept));
+      ++next;
+    }
+    if (i < before.size() && kept < after.size() && before[i] == after[kept]) ++kept;
+  }
+  while (moved.size() < sorted.size()) moved.push_back(static_cast<std::uint32_t>(after.size()));
+  return moved;
+}
+
+}  // namespace quillet
