@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "format/byte_order.h"
 #include "format/doc_builder.h"
 #include "format/pdb_writer.h"
 #include "tests/format/scan_compressor_reference.h"
@@ -41,7 +42,7 @@ int buildDocByAppends(const char* textPath, const char* outputPath, char* palmNa
   const std::string text = storedTextOf(file);
 
   // Record 0: compression 2, records of 4096 bytes; the text's figures go in at the end.
-  unsigned char record0[16] = {0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0, 0, 0, 0, 0};
+  const unsigned char record0[16] = {0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0, 0, 0, 0, 0};
   int result = kBuildNoHeaderRecord;
   if (append(record0, sizeof record0)) {
     result = kBuildFailed;
@@ -54,14 +55,11 @@ int buildDocByAppends(const char* textPath, const char* outputPath, char* palmNa
           append(packed, compressRecordByScan(packed, chunk, length)) ? kBuildOk : kBuildFailed;
       if (result != kBuildOk) break;
     }
-    const std::size_t length = std::min<std::size_t>(text.size(), records * 4096);
-    for (int k = 0; k < 4; ++k) record0[4 + k] = static_cast<unsigned char>(length >> (24 - 8 * k));
-    record0[8] = static_cast<unsigned char>(records >> 8);
-    record0[9] = static_cast<unsigned char>(records);
     // Record 0 lies behind the header, the list of records + 1 entries and the gap.
     std::FILE* db = std::fopen(outputPath, "r+b");
-    if (db != nullptr && std::fseek(db, long(80 + 8 * (records + 1)), SEEK_SET) == 0) {
-      std::fwrite(record0, 1, sizeof record0, db);
+    if (db != nullptr && std::fseek(db, long(80 + 8 * (records + 1) + 4), SEEK_SET) == 0) {
+      putBE32(db, static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), 4096 * records)));
+      putBE16(db, records);
     }
     if (db != nullptr) std::fclose(db);
   }

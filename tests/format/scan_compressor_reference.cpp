@@ -18,8 +18,8 @@ int findEarliestMatchByScan(const unsigned char* input, int windowStart, int pat
 
 std::size_t compressRecordByScan(unsigned char* out, const unsigned char* input, std::size_t size) {
   std::size_t n = 0;
-  std::size_t countAt = 0;  // the count byte of the escaped bytes written last, and how many
-  unsigned escapes = 0;     // share it: neighbouring escaped bytes do, eight at the most
+  std::size_t countAt = 0;  // the count byte of the escaped bytes written last
+  unsigned escapes = 0;     // how many share it
   bool held = false;        // a space waiting for the byte after it
   const auto put = [&](unsigned value) {
     escapes = 0;
@@ -29,27 +29,6 @@ std::size_t compressRecordByScan(unsigned char* out, const unsigned char* input,
     if (held) put(' ');
     held = false;
   };
-  // A held space and a byte 0x40..0x7F make one code; otherwise the space goes out alone (a
-  // second space in a row at once).
-  const auto literal = [&](unsigned char ch) {
-    if (held && ch >= 0x40 && ch < 0x80) {
-      held = false;
-      return put(ch ^ 0x80u);
-    }
-    if (!held && ch == ' ') {
-      held = true;
-      return;
-    }
-    flushSpace();
-    if (!((ch >= 1 && ch <= 8) || ch >= 0x80)) return put(ch);  // no escape needed
-    if (escapes == 0 || escapes == 8) {
-      countAt = n++;
-      escapes = 0;
-    }
-    out[countAt] = static_cast<unsigned char>(++escapes);
-    out[n++] = ch;
-  };
-
   const int end = static_cast<int>(size);
   int p = 0;  // first byte not coded
   int i = 1;  // the pattern is p .. i-1
@@ -67,8 +46,23 @@ std::size_t compressRecordByScan(unsigned char* out, const unsigned char* input,
         put(v >> 8);
         put(v & 0xFF);
         p = i - 1;
-      } else {
-        literal(input[p++]);
+      } else if (const unsigned char ch = input[p++]; held && ch >= 0x40 && ch < 0x80) {
+        held = false;  // a held space and a byte 0x40..0x7F make one code
+        put(ch ^ 0x80u);
+      } else if (!held && ch == ' ') {
+        held = true;
+      } else {  // else the space goes out alone (a second space in a row at once), then the byte
+        flushSpace();
+        if (!((ch >= 1 && ch <= 8) || ch >= 0x80)) {
+          put(ch);
+        } else {  // escaped: neighbours share a count byte, eight at the most
+          if (escapes == 0 || escapes == 8) {
+            countAt = n++;
+            escapes = 0;
+          }
+          out[countAt] = static_cast<unsigned char>(++escapes);
+          out[n++] = ch;
+        }
       }
       a = 0;
     }

@@ -2,9 +2,8 @@
 
 #include <cstddef>
 
-// The compressor as first written: every search scans the window from its start, first
-// byte then the whole pattern. Slow and plainly right; the fast compressor must give the
-// same bytes for every input.
+// The compressor as first written: every search scans the window from its start. Slow and
+// plainly right; the fast compressor must give the same bytes for every input.
 namespace quillet::reference {
 
 int findEarliestMatchByScan(const unsigned char* input, int windowStart, int patternStart,
