@@ -13,20 +13,13 @@ namespace {
 
 using namespace testing_support;
 
-// The forms: markup (M), plain text (P), each also without the title search (MN, PN).
-enum Form { M, P, MN, PN };
+enum Form { M, P, MN, PN };  // markup, plain text; each also without the title search
 
-struct Case {
-  Form form;
-  std::string html, text;  // for plain text, without the trailer "<\x8D>" it must end with
-};
-
-void expectConversions(std::initializer_list<Case> cases) {
-  for (const Case& c : cases) {
-    const bool plain = c.form == P || c.form == PN;
-    EXPECT_EQ(convertHtmlToString(c.html, plain, c.form == M || c.form == P),
-              plain ? c.text + "<\x8D>" : c.text)
-        << (plain ? "plain text of " : "markup of ") << c.html;
+// Each page gives its text; plain text also ends with the trailer "<\x8D>".
+void expectConversions(std::initializer_list<std::tuple<Form, std::string, std::string>> cases) {
+  for (const auto& [form, html, text] : cases) {
+    const bool plain = form == P || form == PN, title = form == M || form == P;
+    EXPECT_EQ(convertHtmlToString(html, plain, title), text + (plain ? "<\x8D>" : "")) << html;
   }
 }
 
@@ -50,8 +43,7 @@ TEST(HtmlConverterTest, TheTitleComesFirstOnItsOwnLineWhatPrecedesItPassedOver) 
     {M, "<TITLE></TITLE>x", T + C + N + "x"},
     // The search reads raw text: a title inside an earlier comment is the one taken.
     {M, "<!-- <TITLE>Old</TITLE> --><TITLE>New</TITLE>body", T + "Old" + C + N + " -->Newbody"},
-    // Long titles wrap past column 20 in markup only (whitespace at 20 stays); plain ones drop
-    // one whitespace past column 10000.
+    // Long titles wrap past column 20 in markup only; plain ones lose a blank past 10000.
     {M, longTitle, T + "A Very Long Title For" + W + "Testing" + C + N},
     {P, longTitle, N + "A Very Long Title For Testing" + N},
     {M, "<TITLE>Twenty chars exactly y z</TITLE>", T + "Twenty chars exactly y" + W + "z" + C + N},
@@ -67,7 +59,7 @@ TEST(HtmlConverterTest, TheTitleComesFirstOnItsOwnLineWhatPrecedesItPassedOver) 
   });
 }
 
-TEST(HtmlConverterTest, WhitespaceRunsBecomeOneSpaceAndUnknownReferencesStayText) {
+TEST(HtmlConverterTest, WhitespaceRunsBecomeOneSpaceReferencesBytesAndBlocksBreakAndIndent) {
   expectConversions({
     {M, " a \t\r\n b\n", " a b "}, {M, "a&nbsp;&NBSP; &nbsp;b", "a b"},
     {M, "a&#160; b", "a\xA0 b"},  // a numeric 160 is an ordinary character
@@ -80,11 +72,7 @@ TEST(HtmlConverterTest, WhitespaceRunsBecomeOneSpaceAndUnknownReferencesStayText
     {M, "fin &#06", "fin &#06"},
     // A numeric zero yields nothing and starts no line.
     {M, "a &#000; b", "a b"}, {M, "<UL>&#000;</UL>x", NN + "x"}, {M, "<UL>&amp;", NN + I + "&"},
-  });
-}
-
-TEST(HtmlConverterTest, ListsDefinitionsQuotesAndTableCellsBreakAndIndent) {
-  expectConversions({
+    // Lists, definitions, quotes and table cells break and indent.
     {M, "x<UL><LI>One<LI>Two</UL>", "x" + NN + I + B + "One" + N + I + B + "Two" + NN},
     {M, "<LI> One", N + B + " One"}, {M, "a<LINK rel=x>b", "a" + N + B + "b"},  // "<LI" a prefix
     {M, "<ol><li>a<ul><li>b</ul></ol>c", NN + I + B + "a" + NN + I + I + B + "b" + NN + "c"},
@@ -101,7 +89,7 @@ TEST(HtmlConverterTest, ListsDefinitionsQuotesAndTableCellsBreakAndIndent) {
   });
 }
 
-TEST(HtmlConverterTest, SuperscriptsInParenthesesBoldInCapitalsRulesAndHeadingsOnTheirLines) {
+TEST(HtmlConverterTest, MarksRulesAndHeadingsAreWrittenCommentsScriptsAndStylesDropped) {
   const std::string plainRule = N + "     " + std::string(20, '\x97') + N;
   const std::string page = "x<H1>Chapter One of the Long Story</H1>after it";
   const std::string longLine = "after the heading a line runs on well past twenty columns";
@@ -118,11 +106,7 @@ TEST(HtmlConverterTest, SuperscriptsInParenthesesBoldInCapitalsRulesAndHeadingsO
     {P, page, "x" + NN + "Chapter One of the Long Story" + NN + "after it"},
     {M, "<h5>T</h5>" + longLine, NN + H + "T" + C + N + longLine},
     {M, "a</H2>b", "a" + C + N + "b"}, {P, "a</H2>b", "a" + NN + "b"},  // an end alone closes
-  });
-}
-
-TEST(HtmlConverterTest, CommentsScriptsAndStylesAreDroppedPassThroughCommentsCopied) {
-  expectConversions({
+    // Comments, scripts and styles are dropped; pass-through comments are copied.
     {M, "a<!-- <P> & -- > -->b", "ab"}, {M, "a<!-->b", "ab"},  // the shortest is complete
     {M, "a<!--->b-->c", "ab-->c"}, {M, "a<!DOCTYPE html>b", "ab"},
     {M, "a<!-- never closed <P> b", "a"}, {M, "a<!--ql copied?-->b", "ab"},
@@ -139,7 +123,6 @@ TEST(HtmlConverterTest, CommentsScriptsAndStylesAreDroppedPassThroughCommentsCop
     {M, "text<P", "text" + NN}, {M, "text <", "text "}, {M, "text<B>", "text"},
   });
 }
-// clang-format on
 
 TEST(HtmlConverterTest, FileFormWritesTheTextFormsBytesAndNothingWhenItFails) {
   TempDir dir;
@@ -153,46 +136,43 @@ TEST(HtmlConverterTest, FileFormWritesTheTextFormsBytesAndNothingWhenItFails) {
     EXPECT_EQ(convertHtml(in.c_str(), out.c_str(), publicFormat, true), 0);
     EXPECT_EQ(readFile(out), bytesOf(convertHtmlToString(page, publicFormat, true)));
   }
-  // Failures return 0 too: a missing source leaves an empty output, one that cannot be made
-  // nothing.
+  // Failures return 0 too: a missing source empties the output; an output that cannot be
+  // made is not.
   EXPECT_EQ(convertHtml(dir.file("missing.html").c_str(), out.c_str(), true, true), 0);
   EXPECT_TRUE(readFile(out).empty());
   EXPECT_EQ(convertHtml(in.c_str(), dir.file("no/such/out.txt").c_str(), false, true), 0);
   EXPECT_FALSE(fileExists(dir.file("no/such/out.txt")));
 }
 
-// clang-format off
 TEST(HtmlEntitiesTest, ReferencesGiveTheirByteAndLength) {
   using enum EntityKind;
-  struct Row { std::string text; EntityKind kind; int byte; std::size_t length; bool bold = false; };
+  struct Row { std::string text; EntityKind kind = kNoMatch; int byte = 0; unsigned length = 0;
+               bool bold = false; };
   const Row cases[] = {
-    // Names compare with case; the ';' belongs to the name.
-    {"&amp;", kByte, 0x26, 5}, {"&amp;rest of the text", kByte, 0x26, 5}, {"&AMP;", kNoMatch, 0, 0},
-    {"&Amp;", kNoMatch, 0, 0}, {"&eacute;", kByte, 0xE9, 8}, {"&Eacute;", kByte, 0xC9, 8},
-    {"&EACUTE;", kNoMatch, 0, 0}, {"&amp", kNoMatch, 0, 0},
+    // Names compare with case; the ';' belongs to the name; only the listed names are known.
+    {"&amp;", kByte, 0x26, 5}, {"&amp;rest of the text", kByte, 0x26, 5}, {"&amp"}, {"&AMP;"},
+    {"&Amp;"}, {"&EACUTE;"}, {"&eacute;", kByte, 0xE9, 8}, {"&Eacute;", kByte, 0xC9, 8},
+    {"&aring;"}, {"&otilde;"}, {"&oslash;"}, {"&yacute;"}, {"&yuml;"}, {"&aelig;"}, {"&mdash;"},
+    {"&hellip;"}, {"&euro;"}, {"&"}, {"&;"}, {"&#;"},
     // Bold raises only the letters that have a capital form, never a numeric reference.
     {"&eacute;", kByte, 0xC9, 8, true}, {"&uuml;", kByte, 0xDC, 6, true},
     {"&sup2;", kByte, 0xB2, 6, true}, {"&szlig;", kByte, 0xDF, 7, true},
     {"&amp;", kByte, 0x26, 5, true}, {"&#097;", kByte, 0x61, 6, true},
     // The non-breaking space is the one name in any case.
     {"&nbsp;", kSpace, ' ', 6}, {"&NBSP;", kSpace, ' ', 6}, {"&Nbsp;x", kSpace, ' ', 6},
-    {"&nbsp", kNoMatch, 0, 0}, {"&nbsp x", kNoMatch, 0, 0},
+    {"&nbsp"}, {"&nbsp x"},
     // Numeric references take exactly three digits, modulo 256 (a low byte 0 is a byte).
     {"&#065;", kByte, 0x41, 6}, {"&#160;", kByte, 0xA0, 6}, {"&#300;", kByte, 0x2C, 6},
     {"&#999;", kByte, 0xE7, 6}, {"&#256;", kByte, 0x00, 6}, {"&#000;", kNothing, 0, 6},
+    {"&#65;"}, {"&#0065;"}, {"&#1;"}, {"&#x41;"}, {"&#X041;"}, {"&#06a;"}, {"&#065"}, {"&#06"},
+    {"&# 65;"},
     // Rows of the table: both ends and a capital.
     {"&plusmn;", kByte, 0xB1, 8}, {"&div;", kByte, 0xF7, 5}, {"&Ntilde;", kByte, 0xD1, 8},
   };
-  for (const auto& c : cases) {
+  for (const Row& c : cases) {
     const EntityMatch m = matchEntity(c.text, c.bold);
-    EXPECT_EQ(std::tuple(m.kind, int{m.byte}, m.length), std::tuple(c.kind, c.byte, c.length))
-        << c.text;
-  }
-  for (const char* unknown : {"&aring;", "&otilde;", "&oslash;", "&yacute;", "&yuml;", "&aelig;",
-                              "&mdash;", "&hellip;", "&euro;", "&", "&;", "&#;", "&#65;", "&#0065;",
-                              "&#1;", "&#x41;", "&#X041;", "&#06a;", "&#065", "&#06", "&# 65;"}) {
-    const EntityMatch m = matchEntity(unknown, false);
-    EXPECT_EQ(std::tuple(m.kind, int{m.byte}, m.length), std::tuple(kNoMatch, 0, 0u)) << unknown;
+    EXPECT_EQ(std::tuple(m.kind, int{m.byte}, static_cast<unsigned>(m.length)),
+              std::tuple(c.kind, c.byte, c.length)) << c.text;
   }
 }
 // clang-format on

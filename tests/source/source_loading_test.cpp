@@ -25,14 +25,13 @@ std::string textOf(const WorkText& text) {
 class SourceLoadingTest : public ::testing::Test {
  protected:
   TempDir dir;
+  const std::string source = dir.file("source");
   WorkText text;
   LoadStatus status = LoadStatus::kLoaded;
 
-  // The text of a source of that type made of bytes, or "<not loaded>".
-  std::string load(std::string_view bytes, int type, bool strip = false,
-                   bool publicFormat = false) {
-    writeFile(dir.file("source"), bytes);
-    status = loadSource(text, type, dir.file("source").c_str(), strip, publicFormat);
+  // The text loaded from the source, or "<not loaded>".
+  std::string load(int type, bool strip = false, bool publicFormat = false) {
+    status = loadSource(text, type, source.c_str(), strip, publicFormat);
     return status == LoadStatus::kLoaded ? textOf(text) : "<not loaded>";
   }
   void TearDown() override { emptyClipboard(); }
@@ -41,26 +40,30 @@ class SourceLoadingTest : public ::testing::Test {
 // clang-format off
 TEST_F(SourceLoadingTest, TextFilesFollowTheLineEndRulesHtmlIsConvertedAndBreaksStripped) {
   const std::string html = "<B>bold</B><BR>next line\n\n\n<P><P>after";
-  const struct { std::string bytes; int type; bool strip, publicFormat; std::string text; } cases[] = {
+  struct Row { std::string bytes; int type; bool strip, publicFormat; std::string text; };
+  const Row cases[] = {
     // CR LF, a lone CR and a lone LF each give one LF (LF CR two); NULs go.
     {std::string("a\r\nb\rc\n\rd\0e", 11), kSourceTextFile, false, false, "a\nb\nc\n\nde"},
     {"x\n\ry\r\r\nz", kSourceTextFile, false, false, "x\n\ny\n\nz"},
-    {"one\r\ntwo\r\n\r\nthree\n\n\n\nfour\n", kSourceTextFile, true, false, "onetwo\n\nthree\n\nfour"},
+    {"one\r\ntwo\r\n\r\nthree\n\n\n\nfour\n", kSourceTextFile, true, false,
+     "onetwo\n\nthree\n\nfour"},
     {"", kSourceTextFile, true, false, ""}, {"", kSourceBlankDoc, true, false, "\n"},
     // HTML loses its CRs and keeps single line breaks.
     {html, kSourceHtmlFile, true, false, "BOLD\nnext line \n\nafter"},
     {html, kSourceHtmlFile, false, true, "BOLD\nnext line \n\nafter<\x8D>"},
   };
-  for (const auto& c : cases) EXPECT_EQ(load(c.bytes, c.type, c.strip, c.publicFormat), c.text) << c.bytes;
+  for (const auto& c : cases) {
+    writeFile(source, c.bytes);
+    EXPECT_EQ(load(c.type, c.strip, c.publicFormat), c.text) << c.bytes;
+  }
 }
 
 TEST(LineBreaksTest, StripJoinsSingleBreaksInPlainTextKeepsThemInHtmlAndShortensRuns) {
   const struct { std::string text; bool html; std::string stripped; } cases[] = {
     {"one\ntwo", false, "onetwo"}, {"one\n\ntwo", false, "one\n\ntwo"}, {"end\n", false, "end"},
     {"one\n\n\n\ntwo", false, "one\n\ntwo"}, {"one\n\n\ntwo", false, "one\n\ntwo"},
-    {"\nstart", false, "\nstart"},  // the first character always stays
     {"one\ntwo", true, "one\ntwo"}, {"one\n\n\ntwo", true, "one\n\ntwo"},
-    {"a\n\n\n\n\nb\nc", true, "a\n\nb\nc"},
+    {"a\n\n\n\n\nb\nc", true, "a\n\nb\nc"}, {"\nstart", false, "\nstart"},  // the first stays
     {"\n", false, "\n"}, {"", false, ""}, {"\n\n", false, "\n\n"},  // short texts stay as they are
   };
   for (const auto& c : cases) {
@@ -70,21 +73,17 @@ TEST(LineBreaksTest, StripJoinsSingleBreaksInPlainTextKeepsThemInHtmlAndShortens
     EXPECT_EQ(textOf(text), c.stripped) << c.text;
   }
 }
-// clang-format on
 
 TEST(LineBreaksTest, ExpandPutsACarriageReturnBeforeEveryLineFeedAndRemoveTakesEveryOne) {
-  WorkText text;
-  for (const auto& [before, expanded] :
-       {std::pair{"\nab\n", "\r\nab\r\n"}, {"a\r\nb\n\n", "a\r\r\nb\r\n\r\n"}}) {
-    ASSERT_TRUE(assignWorkText(text, before));
-    ASSERT_TRUE(expandLineEnds(text));
-    EXPECT_EQ(textOf(text), expanded);
-  }
+  WorkText text, none;
+  ASSERT_TRUE(assignWorkText(text, "\nab\n") && expandLineEnds(text));
+  EXPECT_EQ(textOf(text), "\r\nab\r\n");
+  ASSERT_TRUE(assignWorkText(text, "a\r\nb\n\n") && expandLineEnds(text));
+  EXPECT_EQ(textOf(text), "a\r\r\nb\r\n\r\n");
   ASSERT_TRUE(assignWorkText(text, "\r\nfirst\rline\r\n"));
   removeCarriageReturns(text);
   EXPECT_EQ(textOf(text), "\nfirstline\n");
-  WorkText none;  // on no text they do nothing
-  stripSingleLineBreaks(none, false);
+  stripSingleLineBreaks(none, false);  // on no text they do nothing
   EXPECT_TRUE(expandLineEnds(none));
   removeCarriageReturns(none);
   EXPECT_FALSE(none.hasText());
@@ -92,10 +91,11 @@ TEST(LineBreaksTest, ExpandPutsACarriageReturnBeforeEveryLineFeedAndRemoveTakesE
 
 TEST_F(SourceLoadingTest, FailuresSayWhyAndAMissingFileKeepsTheText) {
   ASSERT_TRUE(assignWorkText(text, "kept"));
-  status = loadSource(text, kSourceTextFile, dir.file("missing.txt").c_str(), false, false);
+  EXPECT_EQ(load(kSourceTextFile), "<not loaded>");  // no source file
   EXPECT_EQ(status, LoadStatus::kSourceMissing);
   EXPECT_EQ(text.view(), "kept");
-  EXPECT_EQ(load(std::string(90, 'x'), kSourceDocFile), "<not loaded>");
+  writeFile(source, std::string(90, 'x'));
+  EXPECT_EQ(load(kSourceDocFile), "<not loaded>");
   EXPECT_EQ(status, LoadStatus::kDocNotDoc);
 }
 
@@ -107,40 +107,34 @@ TEST_F(SourceLoadingTest, ClipboardTextLosesItsCarriageReturnsAndAnEmptyOneTakes
   ASSERT_TRUE(writeClipboardText("a\r\nb\rc"));
   ASSERT_TRUE(captureClipboard(text));
   EXPECT_EQ(text.view(), "a\nbc");
-  EXPECT_EQ(load("", kSourceClipboard), "a\nbc");  // the clipboard kind loads nothing more
+  EXPECT_EQ(load(kSourceClipboard), "a\nbc");  // the clipboard kind loads nothing more
 }
 
-TEST_F(SourceLoadingTest, DocSourceGivesBackTheTextItsBuildFileStored) {
-  const std::string loaded =
-      load("first line\nsecond \x93line\x94\n\nthird\r kept CR\n", kSourceTextFile);
-  const auto buildFile = writeBuildFile(text);  // each LF as CR LF, which the builder reads as LF
-  ASSERT_TRUE(buildFile);
-  char name[40] = "Doc";
-  ASSERT_EQ(buildDoc(buildFile->c_str(), dir.file("t.pdb").c_str(), name, false), kBuildOk);
-  std::remove(buildFile->c_str());
-  const Bytes doc = readFile(dir.file("t.pdb"));
-  EXPECT_EQ(load({reinterpret_cast<const char*>(doc.data()), doc.size()}, kSourceDocFile), loaded);
-}
-
-TEST_F(SourceLoadingTest, BuildFileStoresLineFeedsAsCrLfInTheTemporaryFolderAndHtmlLeavesNone) {
+TEST_F(SourceLoadingTest, BuildFilesStoreLfAsCrLfInTheTemporaryFolderAndDocSourcesReadThemBack) {
   TempDir temporary;  // a folder of its own: other tests make temporary files meanwhile
   ScopedTemporaryFolder redirected(temporary.path().string());
-  EXPECT_EQ(load("<TITLE>T</TITLE>body", kSourceHtmlFile),
+  writeFile(source, "<TITLE>T</TITLE>body");  // an HTML load leaves no temporary file behind
+  EXPECT_EQ(load(kSourceHtmlFile),
             "<HEADER ALIGN=CENTER STYLE=UNDERLINED FONT=1 TEXT=\"T\">\nbody");
   EXPECT_EQ(countEntries(temporary.path().string()), 0u);
   ASSERT_TRUE(assignWorkText(text, "a\nb\n"));
-  auto path = writeBuildFile(text);
-  ASSERT_TRUE(path);
-  EXPECT_EQ(readFile(*path), bytesOf("a\r\nb\r\n"));
+  std::string path = writeBuildFile(text).value();
+  EXPECT_EQ(readFile(path), bytesOf("a\r\nb\r\n"));
   EXPECT_EQ(countEntries(temporary.path().string()), 1u);
-  std::remove(path->c_str());
-  // An empty text file makes an empty build file, which the builder refuses.
-  EXPECT_EQ(load("", kSourceTextFile, true), "");
-  ASSERT_TRUE(path = writeBuildFile(text));
-  EXPECT_TRUE(readFile(*path).empty());
-  char name[40] = "Empty";
-  EXPECT_EQ(buildDoc(path->c_str(), dir.file("e.pdb").c_str(), name, false), kBuildFailed);
-  std::remove(path->c_str());
+  std::remove(path.c_str());
+  char name[40] = "Doc";
+  writeFile(source, "");  // an empty text file makes an empty build file, which the builder refuses
+  EXPECT_EQ(load(kSourceTextFile, true), "");
+  EXPECT_TRUE(readFile(path = writeBuildFile(text).value()).empty());
+  EXPECT_EQ(buildDoc(path.c_str(), dir.file("e.pdb").c_str(), name, false), kBuildFailed);
+  std::remove(path.c_str());
+  // A Doc built from a text's build file loads back as that text.
+  writeFile(source, "first line\nsecond \x93line\x94\n\nthird\r kept CR\n");
+  const std::string loaded = load(kSourceTextFile);
+  path = writeBuildFile(text).value();
+  ASSERT_EQ(buildDoc(path.c_str(), source.c_str(), name, false), kBuildOk);
+  std::remove(path.c_str());
+  EXPECT_EQ(load(kSourceDocFile), loaded);
   EXPECT_EQ(countEntries(temporary.path().string()), 0u);
 }
 
@@ -150,19 +144,15 @@ TEST_F(SourceLoadingTest, TemporaryNamesAreUniqueOrTheFixedOnesInTheCurrentFolde
   EXPECT_NE(first, second);
   EXPECT_NE(first, kFirstTemporaryFallback);
   EXPECT_TRUE(fileExists(first));  // made at once, so nobody else can take the name
-  std::remove(first.c_str());
-  std::remove(second.c_str());
+  for (const std::string& path : {first, second}) std::remove(path.c_str());
   ScopedTemporaryFolder missing(dir.file("no such folder"));
   ScopedCurrentDir cwd(dir.path());
   EXPECT_EQ(makeTemporaryPath(kFirstTemporaryFallback), "tempdoc1.$$$");
   ASSERT_TRUE(assignWorkText(text, "x\n"));
-  const auto path = writeBuildFile(text);
-  ASSERT_TRUE(path);
-  EXPECT_EQ(*path, "tempdoc1.$$$");
+  EXPECT_EQ(writeBuildFile(text), "tempdoc1.$$$");
   EXPECT_EQ(readFile(dir.file("tempdoc1.$$$")), bytesOf("x\r\n"));
 }
 
-// clang-format off
 TEST(SourceKindTest, EndingsChooseTheKindOnlyForPathsLongerThanFourCharacters) {
   const struct { const char* path; int current, kind; } cases[] = {
     {"book.TXT", kSourceBlankDoc, kSourceTextFile}, {"book.text", kSourceBlankDoc, kSourceTextFile},
