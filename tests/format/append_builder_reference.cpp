@@ -1,109 +1,70 @@
 #include "tests/format/append_builder_reference.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "format/byte_order.h"
 #include "format/doc_builder.h"
-#include "format/doc_compressor.h"
 #include "format/pdb_writer.h"
 #include "tests/format/scan_compressor_reference.h"
-#include "tests/format/text_mode_reference.h"
 
-namespace quillet {
+namespace quillet::reference {
 
-namespace reference {
-
-namespace {
-
-std::size_t readChunk(TextModeReader& text, unsigned char* chunk, std::size_t limit) {
-  std::size_t length = 0;
-  while (length < limit) {
-    const int c = text.get();
-    if (c == EOF) break;
-    if (c != 0) chunk[length++] = static_cast<unsigned char>(c);
+std::string storedTextOf(std::string_view file) {
+  std::string text;
+  for (std::size_t i = 0; i < file.size() && file[i] != '\x1A'; ++i) {
+    const bool crOfCrLf = file[i] == '\r' && i + 1 < file.size() && file[i + 1] == '\n';
+    if (file[i] != '\0' && !crOfCrLf) text += file[i];
   }
-  return length;
+  return text;
 }
-
-bool writeRecordAndClose(std::FILE* file, const unsigned char* bytes, std::size_t size) {
-  const bool written = std::fwrite(bytes, 1, size, file) == size;
-  return std::fclose(file) == 0 && written;
-}
-
-long record0Offset(std::uint32_t textRecords) {
-  return static_cast<long>(kPdbEmptySize + kPdbRecordEntrySize * (textRecords + 1));
-}
-
-void fixUpRecord0(const char* outputPath, std::uint32_t textLength, std::uint32_t records) {
-  std::FILE* db = std::fopen(outputPath, "r+b");
-  if (db == nullptr) return;
-  if (std::fseek(db, record0Offset(records) + 4, SEEK_SET) == 0) {
-    putBE32(db, textLength);
-    putBE16(db, records);
-  }
-  std::fclose(db);
-}
-
-}  // namespace
 
 int buildDocByAppends(const char* textPath, const char* outputPath, char* palmName,
                       bool publicFormat, int maxRecords) {
-  if (std::strlen(palmName) > kPdbNameSize) palmName[kPdbNameSize] = '\0';
-  const char* creator = publicFormat ? kDocPublicCreator : kDocOwnCreator;
-  if (createPdb(outputPath, palmName, creator, kDocType) != 0) return kBuildFailed;
-
-  std::FILE* textFile = std::fopen(textPath, "rb");
+  const auto append = [&](const unsigned char* bytes, std::size_t size) {
+    std::FILE* db = appendPdbRecord(outputPath, maxRecords);
+    if (db == nullptr) return false;
+    const bool written = std::fwrite(bytes, 1, size, db) == size;
+    return std::fclose(db) == 0 && written;
+  };
+  if (std::strlen(palmName) > 32) palmName[32] = '\0';
+  if (createPdb(outputPath, palmName, publicFormat ? "REAd" : "Qvlt", "TEXt") != 0) {
+    return kBuildFailed;
+  }
+  std::FILE* textFile = std::fopen(textPath, "rb");  // open to the end, as the builder keeps it
   if (textFile == nullptr) return kBuildNoText;
-  long size = -1;
-  if (std::fseek(textFile, 0, SEEK_END) == 0) size = std::ftell(textFile);
-  std::rewind(textFile);
-  const auto provisionalLength = static_cast<std::uint32_t>(size < 0 ? 0 : size);
+  std::string file;
+  char block[4096];
+  for (std::size_t got; (got = std::fread(block, 1, sizeof block, textFile)) > 0;) {
+    file.append(block, got);
+  }
+  const std::string text = storedTextOf(file);
 
-  std::FILE* db = appendPdbRecord(outputPath, maxRecords);
-  if (db == nullptr) {
-    std::fclose(textFile);
-    return kBuildNoHeaderRecord;
-  }
-  unsigned char record0[kDocRecord0Size];
-  storeDocRecord0(DocRecord0{kDocCompressionPalmDoc, 0, provisionalLength,
-                             static_cast<std::uint16_t>((provisionalLength + kDocRecordSize - 1) /
-                                                        kDocRecordSize),
-                             static_cast<std::uint16_t>(kDocRecordSize), 0},
-                  record0);
-  if (!writeRecordAndClose(db, record0, sizeof record0)) {
-    std::fclose(textFile);
-    return kBuildNoHeaderRecord;
-  }
-  int result = kBuildFailed;
-
-  TextModeReader text(textFile);
-  unsigned char chunk[kDocRecordSize];
-  unsigned char packed[2 * kDocRecordSize];
-  std::uint32_t stored = 0;
-  std::uint32_t records = 0;
-  for (;;) {
-    const std::size_t length = readChunk(text, chunk, kDocRecordSize);
-    if (length == 0) break;
-    db = appendPdbRecord(outputPath, maxRecords);
-    if (db == nullptr) {
-      result = kBuildFailed;
-      break;
+  // Record 0: compression 2, records of 4096 bytes; the text's figures go in at the end.
+  const unsigned char record0[16] = {0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0, 0, 0, 0, 0};
+  int result = kBuildNoHeaderRecord;
+  if (append(record0, sizeof record0)) {
+    result = kBuildFailed;
+    unsigned records = 0;
+    unsigned char packed[2 * 4096];
+    for (; records * 4096 < text.size(); ++records) {
+      const std::size_t length = std::min<std::size_t>(text.size() - records * 4096, 4096);
+      const auto* chunk = reinterpret_cast<const unsigned char*>(text.data()) + records * 4096;
+      result =
+          append(packed, compressRecordByScan(packed, chunk, length)) ? kBuildOk : kBuildFailed;
+      if (result != kBuildOk) break;
     }
-    const std::size_t packedSize = compressRecordByScan(packed, chunk, length);
-    if (!writeRecordAndClose(db, packed, packedSize)) {
-      result = kBuildFailed;
-      break;
+    // Record 0 lies behind the header, the list of records + 1 entries and the gap.
+    std::FILE* db = std::fopen(outputPath, "r+b");
+    if (db != nullptr && std::fseek(db, long(80 + 8 * (records + 1) + 4), SEEK_SET) == 0) {
+      putBE32(db, static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), 4096 * records)));
+      putBE16(db, records);
     }
-    result = kBuildOk;
-    ++records;
-    stored += static_cast<std::uint32_t>(length);
+    if (db != nullptr) std::fclose(db);
   }
-  fixUpRecord0(outputPath, stored, records);
   std::fclose(textFile);
   return result;
 }
 
-}  // namespace reference
-
-}  // namespace quillet
+}  // namespace quillet::reference

@@ -1,16 +1,16 @@
 #pragma once
 
-namespace quillet {
+#include <string>
+#include <string_view>
 
-// The builder as first written: record 0 and then every text record added through the
-// appender, which rewrites the whole database each time; the text read one byte at a time
-// through the text-mode reader; records compressed by the scanning compressor. Slow and
-// plainly right; the builder must leave the same file and give the same result.
-namespace reference {
+namespace quillet::reference {
 
+// The text a Doc stores of a text file: CR LF read as LF, NULs left out, ended by a 0x1A.
+std::string storedTextOf(std::string_view file);
+
+// The builder as first written: record 0, then each text record, added by the appender
+// and compressed by the scanning compressor. Slow and plainly right.
 int buildDocByAppends(const char* textPath, const char* outputPath, char* palmName,
                       bool publicFormat, int maxRecords);
 
-}  // namespace reference
-
-}  // namespace quillet
+}  // namespace quillet::reference
