@@ -32,7 +32,7 @@ namespace fs = std::filesystem;
 
 const CommandHelp kHelp{
     "build",
-    "SOURCE... [-t TYPE] [-o OUT] [-n NAME] [-s] [--public] [--salvage] [--no-verify] [-j N]",
+    "SOURCE... [-t TYPE] [-o OUT] [-n NAME] [-s] [--public] [--bookmark REGEX] [-j N] ...",
     "Makes a Palm Doc database from each SOURCE, the way Quillet Maker does, short of the\n"
     "dialogs: the source is loaded (a text file byte for byte with every line end made one\n"
     "LF and NUL bytes dropped; an HTML page through the HTML converter; an existing Doc\n"

@@ -10,7 +10,7 @@ namespace {
 
 const CommandHelp kHelp{
     "import",
-    "DOC.pdb [-o OUT.txt] [--salvage]",
+    "DOC.pdb [-o OUT.txt] [--salvage] [--bookmarks [--bookmarks-file FILE]]",
     "Reads a Palm Doc database (type TEXt, any creator) back into text and writes it, byte\n"
     "for byte, to OUT or to standard output. Line ends stay as stored (LF). The text ends\n"
     "at its first NUL byte, as it does when Quillet Maker takes a Doc as its source. DOC\n"
@@ -22,6 +22,8 @@ const CommandHelp kHelp{
     {
         {'o', "output", "OUT.txt", "write the text here instead of standard output"},
         {'\0', "salvage", nullptr, "write what a damaged database still gives (with a warning)"},
+        {'\0', "bookmarks", nullptr, "list the bookmarks, \"offset<TAB>name\" a line, on standard error"},
+        {'\0', "bookmarks-file", "FILE", "list the bookmarks in FILE instead (implies --bookmarks)"},
     }};
 
 }  // namespace
@@ -33,8 +35,10 @@ int runImportCommand(const std::vector<std::string>& args) {
   if (parsed.operands.size() != 1) return usageError(kHelp, "expected one DOC.pdb file");
   const std::string& source = parsed.operands[0];
   const std::string output = parsed.value("output");
-  if (sameFile(source, output)) {
-    return usageError(kHelp, "'" + output + "' would replace its own source; choose another");
+  for (const std::string& written : {output, parsed.value("bookmarks-file")}) {
+    if (sameFile(source, written)) {
+      return usageError(kHelp, "'" + written + "' would replace its own source; choose another");
+    }
   }
   const Talk talk(parsed);
 
@@ -55,7 +59,19 @@ int runImportCommand(const std::vector<std::string>& args) {
   CommandOutput out(output);
   const bool written = out.open() && out.write(std::string_view(doc.text.get(), length)) &&
                        out.finish();
-  return written ? kExitOk : kExitFailure;
+  if (!written) return kExitFailure;
+  if (!parsed.has("bookmarks") && !parsed.has("bookmarks-file")) return kExitOk;
+  std::string list;
+  for (const Bookmark& bookmark : doc.bookmarks) {
+    list += std::to_string(bookmark.offset) + "\t" + bookmark.name + "\n";
+  }
+  const std::string listFile = parsed.value("bookmarks-file");
+  if (listFile.empty()) {
+    errorStream() << list << std::flush;
+    return kExitOk;
+  }
+  CommandOutput bookmarks(listFile);
+  return bookmarks.open() && bookmarks.write(list) && bookmarks.finish() ? kExitOk : kExitFailure;
 }
 
 }  // namespace quillet

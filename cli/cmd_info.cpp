@@ -21,7 +21,8 @@ const CommandHelp kHelp{
     "DOC.pdb [-o OUT]",
     "Shows a Palm database's header fields, its record list (offset, length, attributes,\n"
     "unique ID of each record) and, for a Doc (type TEXt), the Doc header in record 0.\n"
-    "Offsets that point outside the file are flagged, and what is wrong with a damaged\n"
+    "Offsets that point outside the file are flagged, the bookmarks listed with the first\n"
+    "words of the text each one marks, and what is wrong with a damaged\n"
     "Doc is told on standard error (exit code 1). DOC may be - for standard input.",
     {
         {'o', "output", "OUT", "write the listing here instead of standard output"},
@@ -167,6 +168,32 @@ void printDocHeader(std::string& out, std::string_view bytes, const PdbRecordEnt
   appendf(out, "Current position:   %" PRIu32 "\n", d.currentPosition);
 }
 
+// The first words of the text from an offset on, on one line.
+std::string textAt(const ImportedDoc& doc, std::uint32_t offset) {
+  constexpr std::size_t kShown = 40;
+  if (offset >= doc.length) return "(past the end of the text)";
+  std::string shown;
+  for (std::size_t i = offset; i < doc.length && shown.size() < kShown; ++i) {
+    const char c = doc.text.get()[i];
+    if (c == '\n' || c == '\r' || c == '\t') {
+      if (!shown.empty() && shown.back() != ' ') shown += ' ';
+    } else if (static_cast<unsigned char>(c) >= 0x20) {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+void printBookmarks(std::string& out, const ImportedDoc& doc) {
+  if (doc.bookmarks.empty()) return;
+  appendf(out, "\nBookmarks: %zu\n", doc.bookmarks.size());
+  appendf(out, "%10s  %-15s  %s\n", "Offset", "Name", "Text there");
+  for (const Bookmark& bookmark : doc.bookmarks) {
+    appendf(out, "%10u  %-15s  %s\n", static_cast<unsigned>(bookmark.offset), bookmark.name.c_str(),
+            textAt(doc, bookmark.offset).c_str());
+  }
+}
+
 }  // namespace
 
 int runInfoCommand(const std::vector<std::string>& args) {
@@ -198,8 +225,10 @@ int runInfoCommand(const std::vector<std::string>& args) {
     printDocHeader(out, bytes, entries[0]);
     // The listing shows everything; what is wrong with the text is said besides.
     const ImportedDoc doc = importDocBytes(std::span<const unsigned char>(data, bytes.size()));
-    sound = doc.status != ImportStatus::kImported ||
-            reportDamage(path, doc.damage, doc.length, false, Talk(parsed));
+    if (doc.status == ImportStatus::kImported) {
+      printBookmarks(out, doc);
+      sound = reportDamage(path, doc.damage, doc.length, false, Talk(parsed));
+    }
   }
   CommandOutput listing(output);
   if (!listing.open() || !listing.write(out) || !listing.finish()) return kExitFailure;
