@@ -112,15 +112,14 @@ void RecordMatchIndex::link(Chains& chains, std::uint32_t key, int q) {
   chains.head[bucket] = static_cast<std::uint16_t>(q);
 }
 
-// Unlinks every position before floor, which no later search reaches back to, so that
-// each chain starts inside the window.
-void RecordMatchIndex::forgetBefore(int floor) {
-  for (; forgotten_ < floor; ++forgotten_) {
-    const std::uint32_t quad = loadQuad(text_ + forgotten_);
-    pairs_.head[bucketOf(quad & 0xFFFF)] = pairs_.next[forgotten_];
-    triples_.head[bucketOf(quad & 0xFFFFFF)] = triples_.next[forgotten_];
-    quads_.head[bucketOf(quad)] = quads_.next[forgotten_];
-  }
+// The first position of a bucket inside the window. Positions before floor, which no later
+// search reaches back to, are unlinked on the way, so that the bucket's next search starts
+// in the window; buckets no search asks for are never cleaned.
+int RecordMatchIndex::firstInWindow(Chains& chains, std::size_t bucket, int floor) {
+  int q = chains.head[bucket];
+  while (q < floor) q = chains.next[q];
+  chains.head[bucket] = static_cast<std::uint16_t>(q);
+  return q;
 }
 
 // How many of the bytes at q and p agree, counting from the first, up to limit.
@@ -143,15 +142,14 @@ void RecordMatchIndex::climbLadder(int p) {
   const std::uint32_t patternQuad = loadQuad(text_ + p);
   ladderPattern_ = p;
   ladderLongest_ = kMinMatchLength - 1;
-  forgetBefore(floor);
-  int q = triples_.head[bucketOf(patternQuad & 0xFFFFFF)];
+  int q = firstInWindow(triples_, bucketOf(patternQuad & 0xFFFFFF), floor);
   while (q < p && agreedBytes(loadWord(text_ + q) ^ patternHead) < 3) q = triples_.next[q];
   if (q >= p) return;
   int longest = 3;
   earliest_[3] = static_cast<std::uint16_t>(q);
   if (top > 3) {
     const int first = q;
-    q = quads_.head[bucketOf(patternQuad)];
+    q = firstInWindow(quads_, bucketOf(patternQuad), floor);
     while (q < first) q = quads_.next[q];  // bytes that merely share the bucket
     for (; q < p; q = quads_.next[q]) {
       // Nearly every candidate differs within its first eight bytes: one compare.
@@ -184,8 +182,7 @@ int RecordMatchIndex::walkChain(int windowStart, int patternStart, int length) {
   Chains& chains = length == 2 ? pairs_ : triples_;
   const std::uint32_t mask = length == 2 ? 0xFFFF : 0xFFFFFF;
   const std::uint32_t key = loadQuad(text_ + p) & mask;
-  forgetBefore(floor);
-  int q = chains.head[bucketOf(key)];
+  int q = firstInWindow(chains, bucketOf(key), floor);
   while (q < windowStart) q = chains.next[q];
   // The chain's key (two or three bytes) is compared first: most entries that share only
   // the bucket differ there.

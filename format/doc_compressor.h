@@ -58,13 +58,12 @@ class RecordMatchIndex {
 
   static std::size_t bucketOf(std::uint32_t key);
   static void link(Chains& chains, std::uint32_t key, int q);
-  void forgetBefore(int floor);
+  static int firstInWindow(Chains& chains, std::size_t bucket, int floor);
   int commonPrefix(int q, int p, int limit) const;
   void climbLadder(int p);
   int walkChain(int windowStart, int patternStart, int length);
 
   int size_;
-  int forgotten_ = 0;       // positions before this are unlinked
   int ladderPattern_ = -1;  // the pattern whose earliest occurrences earliest_ holds
   int ladderLongest_ = 0;   // the longest length of it that occurs in the window
   // By length, from 3 to ladderLongest_; room behind for stores of a whole word.
