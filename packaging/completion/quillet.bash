@@ -39,21 +39,22 @@ _quillet_build() {
   case $2 in
     -t | --type) __quillet_words "$1" text html doc blank; return ;;
     -o | --output) __quillet_files "$1" pdb; return ;;
-    -n | --name | -j | --jobs) return ;;
+    -n | --name | -j | --jobs | --bookmark | --bookmark-levels) return ;;
   esac
   case $1 in
     -*) __quillet_words "$1" -t --type -o --output -n --name -s --strip --public --salvage \
-          --no-verify -j --jobs -q --quiet -v --verbose -h --help ;;
+          --no-verify -j --jobs --bookmarks --bookmark --bookmark-levels --no-bookmarks -q --quiet -v --verbose -h --help ;;
     *) __quillet_files "$1" txt text htm html pdb prc ;;
   esac
 }
 
 _quillet_import() {
   case $2 in
-    -o | --output) __quillet_files "$1"; return ;;
+    -o | --output | --bookmarks-file) __quillet_files "$1"; return ;;
   esac
   case $1 in
-    -*) __quillet_words "$1" -o --output --salvage -q --quiet -v --verbose -h --help ;;
+    -*) __quillet_words "$1" -o --output --salvage --bookmarks --bookmarks-file -q --quiet -v \
+          --verbose -h --help ;;
     *) __quillet_files "$1" pdb prc ;;
   esac
 }
