@@ -13,14 +13,15 @@ bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\xA0';
 std::string bookmarkName(std::string_view line) {
   std::string name;
   for (const char c : line) {
-    if (name.size() == kBookmarkNameSize - 1) break;
     if (!isBlank(c)) {
       name += c;
     } else if (!name.empty() && name.back() != ' ') {
       name += ' ';
     }
+    if (name.size() > kBookmarkNameSize) break;  // enough to cut from, trailing blank or not
   }
   while (!name.empty() && name.back() == ' ') name.pop_back();
+  name.resize(std::min(name.size(), kBookmarkNameSize - 1));
   return name;
 }
 

@@ -15,7 +15,8 @@ namespace quillet {
 // line), or a heading of an HTML page; and keeping a Doc source's bookmarks in place.
 
 // The name a bookmark takes from its line: runs of blanks (space, tab, CR, no-break
-// space) made one space, the ends trimmed, the first 15 characters kept.
+// space) made one space, the ends trimmed, then the first 15 characters kept (so a name
+// cut there may end in a space).
 std::string bookmarkName(std::string_view line);
 
 // One bookmark for each line of the text that `pattern` finds something in, at the line's
