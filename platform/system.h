@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace quillet {
 
@@ -12,6 +13,12 @@ void sleepMilliseconds(unsigned milliseconds);
 // setCommandLineArguments joined with blanks, each one that is empty or holds a blank or
 // tab in double quotes; empty until it is called.
 std::string wholeCommandLine();
+
+// The program's arguments (program path first) as Unicode text in UTF-8, for the words a
+// person typed as text, such as a book's name. POSIX: the bytes given to
+// setCommandLineArguments, which a UTF-8 terminal passes as UTF-8. Windows: read from
+// the command line as Unicode, not through the ANSI code page.
+std::vector<std::string> utf8Arguments();
 
 // Hands main's arguments to the POSIX backend; Windows ignores them (the system keeps its
 // own line). Programs call it first thing in main. REQUIRES: argv holds argc texts.

@@ -14,6 +14,11 @@ std::string& commandLine() {
   return line;
 }
 
+std::vector<std::string>& arguments() {
+  static std::vector<std::string> given;
+  return given;
+}
+
 bool needsQuotes(const std::string& argument) {
   return argument.empty() || argument.find_first_of(" \t") != std::string::npos;
 }
@@ -30,6 +35,8 @@ void sleepMilliseconds(unsigned milliseconds) {
 
 std::string wholeCommandLine() { return commandLine(); }
 
+std::vector<std::string> utf8Arguments() { return arguments(); }
+
 void setCommandLineArguments(int argc, const char* const* argv) {
   std::string line;
   for (int i = 0; i < argc; ++i) {
@@ -38,6 +45,7 @@ void setCommandLineArguments(int argc, const char* const* argv) {
     line += needsQuotes(argument) ? '"' + argument + '"' : argument;
   }
   commandLine() = line;
+  arguments().assign(argv, argv + argc);
 }
 
 }  // namespace quillet
