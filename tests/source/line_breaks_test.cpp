@@ -46,6 +46,31 @@ TEST(LineBreaksTest, HtmlStripKeepsSingleBreaksAndShortensRuns) {
   EXPECT_EQ(stripped("a\n\n\n\n\nb\nc", true), "a\n\nb\nc");
 }
 
+TEST(LineBreaksTest, JoiningWithABlankPutsASpaceOnlyBetweenTwoVisibleCharacters) {
+  const struct {
+    const char* text;
+    const char* expected;
+  } cases[] = {
+      {"for\nsoftware", "for software"},
+      {"for \nsoftware", "for software"},
+      {"for\n\tsoftware", "for\tsoftware"},
+      {"a\nb\nc", "a b c"},
+      {"a\n\nb", "a\n\nb"},
+      {"a\n\n\n\nb", "a\n\nb"},
+      {"end\n", "end"},
+      {"\nstart\nx", "\nstart x"},
+  };
+  for (const auto& c : cases) {
+    WorkText text = textOf(c.text);
+    stripSingleLineBreaks(text, false, true);
+    EXPECT_EQ(text.view(), c.expected) << c.text;
+    EXPECT_EQ(text.buffer.get()[text.length], '\0');
+  }
+  WorkText html = textOf("one\ntwo\n\n\nthree");
+  stripSingleLineBreaks(html, true, true);
+  EXPECT_EQ(html.view(), "one\ntwo\n\nthree");
+}
+
 TEST(LineBreaksTest, ShortTextsAreLeftAlone) {
   EXPECT_EQ(stripped("\n", false), "\n");
   EXPECT_EQ(stripped("", false), "");
