@@ -60,6 +60,13 @@ std::string utf16(std::u32string_view text, bool bigEndian) {
   return out;
 }
 
+// The parts one after another (appended: GCC 12 warns falsely on "literal" + std::string).
+std::string cat(std::initializer_list<std::string_view> parts) {
+  std::string out;
+  for (const std::string_view part : parts) out += part;
+  return out;
+}
+
 std::string transcoded(std::string_view bytes, Charset charset, CharsetReport* report = nullptr) {
   CharsetReport local;
   return toWindows1252(bytes, charset, report != nullptr ? *report : local);
@@ -75,17 +82,22 @@ TEST(CharsetTest, EveryWindows1252CharacterComesBackFromEachUnicodeForm) {
     ++defined;
     all += cp;
     expected += static_cast<char>(b);
-    const std::u32string one = U"<" + std::u32string(1, cp) + U">";
-    const std::string want = "<" + std::string(1, static_cast<char>(b)) + ">";
+    std::u32string one = U"<";
+    one += cp;
+    one += U'>';
+    const std::string want = cat({"<", std::string(1, static_cast<char>(b)), ">"});
     for (const bool bom : {false, true}) {
       CharsetReport report;
-      EXPECT_EQ(transcoded((bom ? "\xEF\xBB\xBF" : "") + utf8(one), Charset::kUtf8, &report), want)
-          << b;
-      EXPECT_EQ(transcoded((bom ? "\xFF\xFE" : "") + utf16(one, false), Charset::kUtf16Le, &report),
+      EXPECT_EQ(transcoded(cat({bom ? "\xEF\xBB\xBF" : "", utf8(one)}), Charset::kUtf8, &report),
                 want)
           << b;
-      EXPECT_EQ(transcoded((bom ? "\xFE\xFF" : "") + utf16(one, true), Charset::kUtf16Be, &report),
-                want)
+      EXPECT_EQ(
+          transcoded(cat({bom ? "\xFF\xFE" : "", utf16(one, false)}), Charset::kUtf16Le, &report),
+          want)
+          << b;
+      EXPECT_EQ(
+          transcoded(cat({bom ? "\xFE\xFF" : "", utf16(one, true)}), Charset::kUtf16Be, &report),
+          want)
           << b;
       EXPECT_TRUE(report.clean()) << b;
     }
@@ -96,9 +108,9 @@ TEST(CharsetTest, EveryWindows1252CharacterComesBackFromEachUnicodeForm) {
     std::string bytes;
     CharsetSource source;
   } forms[] = {{utf8(all), CharsetSource::kContent},
-               {"\xEF\xBB\xBF" + utf8(all), CharsetSource::kByteOrderMark},
-               {"\xFF\xFE" + utf16(all, false), CharsetSource::kByteOrderMark},
-               {"\xFE\xFF" + utf16(all, true), CharsetSource::kByteOrderMark}};
+               {cat({"\xEF\xBB\xBF", utf8(all)}), CharsetSource::kByteOrderMark},
+               {cat({"\xFF\xFE", utf16(all, false)}), CharsetSource::kByteOrderMark},
+               {cat({"\xFE\xFF", utf16(all, true)}), CharsetSource::kByteOrderMark}};
   for (const auto& form : forms) {
     CharsetReport report;
     EXPECT_EQ(readAsWindows1252(form.bytes, std::nullopt, false, report), expected);
@@ -142,6 +154,8 @@ TEST(CharsetTest, CharactersWindows1252LacksTakeTheClosestForm) {
       // Decomposed text is composed first, marks put in canonical order.
       {U"e\u0301o\u0308A\u030A", "\xE9\xF6\xC5", 0},
       {U"a\u0302\u0323|a\u0323\u0302", "\xE2|\xE2", 2},  // U+1EAD both ways
+      {U"c\u0301\u0327", "\xE7", 1},    // cedilla first: U+1E09 (c, cedilla, acute), not c-acute
+      {U"a\u0305\u0301", "a", 2},       // a mark of the same class between blocks the acute
       {U"\u00E9\u0323", "e", 2},        // the e-acute comes apart: U+1EB9 and a lone acute
       {U"\u0301x", "x", 1},             // a mark with nothing before it
       {U"\u1100\u1161\u11A8", "?", 1},  // Hangul jamo make one syllable
@@ -165,9 +179,10 @@ TEST(CharsetTest, EachInvalidSequenceIsOneQuestionMark) {
       {"a\xC3(b", "a?(b", 1},  // a lead byte without its continuation
       {"\xE2\x82", "?", 1},    // cut off at the end: one maximal part
       {"\xF0\x9F\x98!", "?!", 1},
-      {"\xC0\xAF\xC1\xBF", "????", 4},  // overlong forms: no byte can start them
-      {"\xED\xA0\x80", "???", 3},       // an encoded surrogate
-      {"\xF4\x90\x80\x80", "????", 4},  // beyond U+10FFFF
+      {"\xC0\xAF\xC1\xBF", "????", 4},                 // overlong forms: no byte can start them
+      {"\xE0\x80\xAF\xF0\x8F\xBF\xBF", "???????", 7},  // ... or go on after these
+      {"\xED\xA0\x80", "???", 3},                      // an encoded surrogate
+      {"\xF4\x90\x80\x80", "????", 4},                 // beyond U+10FFFF
       {"\x80\xBF\xF8\xFF", "????", 4},
       {"\xE2\x82\xAC\xE2\x82", "\x80?", 1},
   };
@@ -262,7 +277,7 @@ TEST(CharsetTest, TheCharsetIsFoundByMarkThenNameThenMetaThenContent) {
       // Meta, in the forms browsers accept.
       {"<meta charset=\"utf-8\">caf\xE9", true, std::nullopt, Charset::kUtf8, CharsetSource::kMeta},
       {"<META CHARSET=UTF8>", true, std::nullopt, Charset::kUtf8, CharsetSource::kMeta},
-      {"<meta/charset='windows-1252'>" + utf8Text, true, std::nullopt, Charset::kWindows1252,
+      {cat({"<meta/charset='windows-1252'>", utf8Text}), true, std::nullopt, Charset::kWindows1252,
        CharsetSource::kMeta},
       {"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">", true,
        std::nullopt, Charset::kUtf8, CharsetSource::kMeta},
@@ -271,7 +286,7 @@ TEST(CharsetTest, TheCharsetIsFoundByMarkThenNameThenMetaThenContent) {
       {"<meta charset=utf-16le>", true, std::nullopt, Charset::kUtf8, CharsetSource::kMeta},
       {"<meta charset=x-user-defined>", true, std::nullopt, Charset::kWindows1252,
        CharsetSource::kMeta},
-      {"<meta charset=latin1>" + utf8Text, true, std::nullopt, Charset::kWindows1252,
+      {cat({"<meta charset=latin1>", utf8Text}), true, std::nullopt, Charset::kWindows1252,
        CharsetSource::kMeta},
       // Meta passed over: without the pragma, in a comment, in another tag's attribute, in
       // a text file, past the first 1024 bytes.
@@ -291,7 +306,7 @@ TEST(CharsetTest, TheCharsetIsFoundByMarkThenNameThenMetaThenContent) {
     EXPECT_EQ(found.source, c.source) << c.bytes;
   }
   // A charset that cannot be read here is passed over, and named.
-  const CharsetFound latin2 = findCharset("<meta charset=\" ISO-8859-2\">" + utf8Text, true);
+  const CharsetFound latin2 = findCharset(cat({"<meta charset=\" ISO-8859-2\">", utf8Text}), true);
   EXPECT_EQ(latin2.charset, Charset::kUtf8);
   EXPECT_EQ(latin2.source, CharsetSource::kContent);
   EXPECT_EQ(latin2.unsupported, "iso-8859-2");
