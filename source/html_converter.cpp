@@ -129,8 +129,8 @@ TagAction classifyTag(const HtmlInput& input) {
 // One pass: the input, the output, the pass's texts and its counters.
 class Scanner {
  public:
-  Scanner(HtmlInput& input, HtmlOutput& output, const PassTexts& texts)
-      : in_(input), out_(output), texts_(texts) {
+  Scanner(HtmlInput& input, HtmlOutput& output, const PassTexts& texts, const HtmlReading& reading)
+      : in_(input), out_(output), texts_(texts), reading_(reading), lines_(input.bytes()) {
     state_.wrapText = texts.wrapText;
   }
 
@@ -142,6 +142,9 @@ class Scanner {
   }
   void skipStep();
   void entity();
+  void html5Reference();
+  void referenceText(std::string_view text);
+  void replaced(char32_t cp, std::string_view written, std::string_view original, bool invalid);
   void tag();
   void whitespace();
   void character(unsigned char c);
@@ -168,6 +171,9 @@ class Scanner {
   HtmlInput& in_;
   HtmlOutput& out_;
   const PassTexts& texts_;
+  const HtmlReading& reading_;
+  LineCounter lines_;
+  std::size_t kept_ = 0;  // replacements this pass has handed to the report's list
   ScanState state_;
 };
 
@@ -216,6 +222,10 @@ void Scanner::skipStep() {
 }
 
 void Scanner::entity() {
+  if (reading_.references == ReferenceRules::kHtml5) {
+    html5Reference();
+    return;
+  }
   const EntityMatch match = matchEntity(in_.rest(), state_.boldDepth != 0);
   switch (match.kind) {
     case EntityKind::kByte:
@@ -236,6 +246,73 @@ void Scanner::entity() {
       in_.consume(1);
       return;
   }
+}
+
+void Scanner::html5Reference() {
+  const Html5Reference ref = matchHtml5Reference(in_.rest());
+  switch (ref.kind) {
+    case Html5ReferenceKind::kNoMatch:
+      character('&');
+      in_.consume(1);
+      return;
+    case Html5ReferenceKind::kNonBreakingSpace:
+      whitespace();
+      break;
+    case Html5ReferenceKind::kInvalid:
+      replaced(0xFFFD, "?", in_.rest().substr(0, ref.length), true);
+      referenceText("?");
+      break;
+    case Html5ReferenceKind::kCharacters: {
+      char32_t cps[2] = {ref.first, ref.second};
+      if (ref.second != 0) {
+        if (const char32_t composite = composeCanonicalPair(ref.first, ref.second)) {
+          cps[0] = composite;
+          cps[1] = 0;
+        }
+      }
+      if (cps[1] == 0 && (cps[0] == ' ' || cps[0] == '\t' || cps[0] == '\n' || cps[0] == '\r')) {
+        whitespace();
+        break;
+      }
+      std::string text;
+      for (const char32_t cp : cps) {
+        if (cp == 0) continue;
+        const Windows1252Form form = windows1252Form(cp);
+        if (!form.exact) replaced(cp, form.text, {}, false);
+        text += form.text;
+      }
+      referenceText(text);
+      break;
+    }
+  }
+  in_.consume(ref.length);
+}
+
+void Scanner::referenceText(std::string_view text) {
+  if (text.empty()) return;
+  indent();
+  const bool bold = state_.boldDepth != 0;
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    out_.put(bold ? windows1252Capital(b) : b);
+  }
+  visibleWritten(static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX)));
+}
+
+void Scanner::replaced(char32_t cp, std::string_view written, std::string_view original,
+                       bool invalid) {
+  CharsetReport* report = reading_.report;
+  if (report == nullptr) return;
+  ++(invalid ? report->invalid : report->replaced);
+  if (kept_ == CharsetReport::kKept) return;
+  ++kept_;
+  CharsetReplacement r;
+  r.line = lines_.lineAt(in_.position());
+  r.codePoint = cp;
+  r.written = written;
+  r.invalid = invalid;
+  r.original = original;
+  report->keep(std::move(r));
 }
 
 void Scanner::whitespace() {
@@ -508,10 +585,16 @@ int skipPast(HtmlInput& input, std::string_view text) {
 }
 
 int scanHtml(HtmlInput& input, HtmlOutput& output, const PassTexts& texts) {
-  return Scanner(input, output, texts).run();
+  return scanHtml(input, output, texts, HtmlReading{});
 }
 
-void convertHtmlBytes(std::string_view html, HtmlOutput& output, bool publicFormat, bool useTitle) {
+int scanHtml(HtmlInput& input, HtmlOutput& output, const PassTexts& texts,
+             const HtmlReading& reading) {
+  return Scanner(input, output, texts, reading).run();
+}
+
+void convertHtmlBytes(std::string_view html, HtmlOutput& output, bool publicFormat, bool useTitle,
+                      const HtmlReading& reading) {
   HtmlInput input(html);
   // The results of the searches and passes are not consulted: whatever was found, the
   // conversion goes on the same way.
@@ -521,23 +604,109 @@ void convertHtmlBytes(std::string_view html, HtmlOutput& output, bool publicForm
     } else {
       skipPast(input, kTagEnd);  // the rest of the opening tag, attributes included
       output.put(publicFormat ? kTitleOpenPlain : kTitleOpenMarkup);
-      scanHtml(input, output, publicFormat ? kTitlePassPlain : kTitlePassMarkup);
+      scanHtml(input, output, publicFormat ? kTitlePassPlain : kTitlePassMarkup, reading);
       skipPast(input, kTagEnd);  // the rest of the closing tag
       output.put(publicFormat ? kTitleClosePlain : kTitleCloseMarkup);
     }
   }
-  scanHtml(input, output, publicFormat ? kBodyPassPlain : kBodyPassMarkup);
+  scanHtml(input, output, publicFormat ? kBodyPassPlain : kBodyPassMarkup, reading);
   if (publicFormat) output.put(kPlainTrailer);
 }
 
-std::string convertHtmlToString(std::string_view html, bool publicFormat, bool useTitle) {
+std::string convertHtmlToString(std::string_view html, bool publicFormat, bool useTitle,
+                                const HtmlReading& reading) {
   std::string text;
   text.reserve(html.size() + html.size() / 8 + 64);
   {
     HtmlOutput output(text);
-    convertHtmlBytes(html, output, publicFormat, useTitle);
+    convertHtmlBytes(html, output, publicFormat, useTitle, reading);
   }
   return text;
+}
+
+std::string convertHtmlUnicode(std::string_view pageBytes, std::optional<Charset> named,
+                               bool publicFormat, bool useTitle, CharsetReport& report,
+                               std::string* title) {
+  const std::string page = readAsWindows1252(pageBytes, named, /*html=*/true, report);
+  if (title != nullptr) *title = pageTitle(page);
+  return convertHtmlToString(page, publicFormat, useTitle,
+                             HtmlReading{ReferenceRules::kHtml5, &report});
+}
+
+std::string pageTitle(std::string_view page) {
+  // The first "<title" that is a whole tag name and not inside a comment.
+  std::size_t at = 0;
+  for (;; ++at) {
+    at = page.find('<', at);
+    if (at == std::string_view::npos) return {};
+    const std::string_view rest = page.substr(at);
+    if (rest.starts_with("<!--")) {
+      const std::size_t end = page.find("-->", at + 4);
+      if (end == std::string_view::npos) return {};
+      at = end + 2;
+      continue;
+    }
+    if (startsWithIgnoringAsciiCase(rest, "<title") &&
+        (rest.size() == 6 || rest[6] == '>' || rest[6] == '/' ||
+         isWhitespace(static_cast<unsigned char>(rest[6])) || rest[6] == '\f')) {
+      break;
+    }
+  }
+  const std::size_t open = page.find('>', at);
+  if (open == std::string_view::npos) return {};
+  std::string_view text = page.substr(open + 1);
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    if (text[k] == '<' && startsWithIgnoringAsciiCase(text.substr(k), "</title")) {
+      text = text.substr(0, k);
+      break;
+    }
+  }
+  std::string title;
+  bool blank = false;  // a blank is owed before the next visible character
+  auto put = [&](std::string_view piece) {
+    for (const char c : piece) {
+      if (isWhitespace(static_cast<unsigned char>(c)) || c == '\f') {
+        blank = !title.empty();
+      } else {
+        if (blank) title += ' ';
+        blank = false;
+        title += c;
+      }
+    }
+  };
+  for (std::size_t k = 0; k < text.size();) {
+    if (text[k] != '&') {
+      put(text.substr(k, 1));
+      ++k;
+      continue;
+    }
+    const Html5Reference ref = matchHtml5Reference(text.substr(k));
+    switch (ref.kind) {
+      case Html5ReferenceKind::kNoMatch:
+        put("&");
+        ++k;
+        continue;
+      case Html5ReferenceKind::kNonBreakingSpace:
+        put(" ");
+        break;
+      case Html5ReferenceKind::kInvalid:
+        put("?");
+        break;
+      case Html5ReferenceKind::kCharacters: {
+        const char32_t composite =
+            ref.second != 0 ? composeCanonicalPair(ref.first, ref.second) : 0;
+        if (composite != 0) {
+          put(windows1252Form(composite).text);
+        } else {
+          put(windows1252Form(ref.first).text);
+          if (ref.second != 0) put(windows1252Form(ref.second).text);
+        }
+        break;
+      }
+    }
+    k += ref.length;
+  }
+  return title;
 }
 
 int convertHtml(const char* htmlPath, const char* textPath, bool publicFormat, bool useTitle) {

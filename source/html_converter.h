@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "source/charset.h"
+
 namespace quillet {
 
 // Turns an HTML page into the text of a Doc: 8-bit Windows-1252 characters with CR LF line
@@ -79,6 +81,7 @@ class HtmlInput {
   std::string_view rest() const { return bytes_.substr(position_); }
   std::size_t position() const { return position_; }
 
+  std::string_view bytes() const { return bytes_; }
   bool startsWith(std::string_view text) const;         // compared with case
   bool startsWithAnyCase(std::string_view text) const;  // ASCII letters in either case
 
@@ -129,6 +132,22 @@ class HtmlOutput {
   char buffer_[1 << 14];
 };
 
+// How '&' references are read.
+enum class ReferenceRules {
+  kClassic,  // the dialog application's: matchEntity (57 names, "&#DDD;")
+  kHtml5,    // every HTML5 reference (matchHtml5Reference), written in Windows-1252 with
+             // the fallbacks of source/charset.h; '&nbsp;' is whitespace as before, and so
+             // is a reference to a space, tab, CR or LF; in bold text every letter a
+             // reference gives is raised to its Windows-1252 capital
+};
+
+struct HtmlReading {
+  ReferenceRules references = ReferenceRules::kClassic;
+  // kHtml5: where the references replaced or found invalid are counted (may be null).
+  // Their lines are the lines of the page the converter reads.
+  CharsetReport* report = nullptr;
+};
+
 // Reads forward to the next occurrence of text (any case) and on past it. Returns 0, or -1
 // when the input ends first (the input is then at its end).
 // REQUIRES: !text.empty().
@@ -137,13 +156,31 @@ int skipPast(HtmlInput& input, std::string_view text);
 // Runs one pass from the reading position with a fresh ScanState. Returns 0 when it stopped
 // after texts.stopText, -1 when it reached the end of the input.
 int scanHtml(HtmlInput& input, HtmlOutput& output, const PassTexts& texts);
+int scanHtml(HtmlInput& input, HtmlOutput& output, const PassTexts& texts,
+             const HtmlReading& reading);
 
 // The whole conversion of a page held in memory: the title search, the title pass, the body
 // pass and, in plain text, the trailer.
-void convertHtmlBytes(std::string_view html, HtmlOutput& output, bool publicFormat, bool useTitle);
+void convertHtmlBytes(std::string_view html, HtmlOutput& output, bool publicFormat, bool useTitle,
+                      const HtmlReading& reading = {});
 
 // convertHtmlBytes into a string.
-std::string convertHtmlToString(std::string_view html, bool publicFormat, bool useTitle);
+std::string convertHtmlToString(std::string_view html, bool publicFormat, bool useTitle,
+                                const HtmlReading& reading = {});
+
+// The unicode reading profile: the page's charset found (a byte order mark, then named, then
+// its meta, then its content: findCharset), the page written in Windows-1252
+// (toWindows1252 for HTML), then converted with HTML5 references. report.found says how the
+// charset was found; replacements in the page's text and in its references are both
+// counted there, with the page's lines. title, when given, receives pageTitle of the page.
+std::string convertHtmlUnicode(std::string_view pageBytes, std::optional<Charset> named,
+                               bool publicFormat, bool useTitle, CharsetReport& report,
+                               std::string* title = nullptr);
+
+// The text of a page's first <title> element (outside comments), references decoded by
+// HTML5's rules into Windows-1252, runs of blanks made one space, none at either end.
+// Empty when there is no title.
+std::string pageTitle(std::string_view windows1252Page);
 
 // Converts the file htmlPath into the file textPath (created or truncated), both byte for
 // byte. Always returns 0: the caller judges the outcome by the output file alone. When

@@ -1,6 +1,9 @@
 #include "source/html_entities.h"
 
+#include <algorithm>
+
 #include "base/ascii.h"
+#include "source/charset_tables.h"
 
 namespace quillet {
 
@@ -135,6 +138,87 @@ EntityMatch matchEntity(std::string_view text, bool bold) {
     }
   }
   return match;
+}
+
+namespace {
+
+bool isAsciiAlphanumeric(char c) { return isDigit(c) || isAsciiLetter(c); }
+
+std::string_view html5EntityName(const charset_data::Html5Entity& e) {
+  return {charset_data::kHtml5EntityNames + e.nameOffset, e.nameLength};
+}
+
+const charset_data::Html5Entity* findHtml5Entity(std::string_view name) {
+  const auto& table = charset_data::kHtml5Entities;
+  const auto it = std::lower_bound(table.begin(), table.end(), name,
+                                   [](const charset_data::Html5Entity& e, std::string_view v) {
+                                     return html5EntityName(e) < v;
+                                   });
+  return it != table.end() && html5EntityName(*it) == name ? &*it : nullptr;
+}
+
+constexpr std::size_t kLongestHtml5Name = 32;  // ';' included
+constexpr std::size_t kLongestLegacyName = 6;  // "aacute", "middot" ...
+constexpr char32_t kBeyondUnicode = 0x110000;
+
+Html5Reference numericReference(std::string_view text) {
+  Html5Reference ref;
+  std::size_t i = 2;  // after "&#"
+  const bool hex = i < text.size() && (text[i] == 'x' || text[i] == 'X');
+  if (hex) ++i;
+  const std::size_t digitsStart = i;
+  char32_t value = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    unsigned digit;
+    if (isDigit(c)) {
+      digit = static_cast<unsigned>(c - '0');
+    } else if (hex && toLowerAscii(c) >= 'a' && toLowerAscii(c) <= 'f') {
+      digit = static_cast<unsigned>(toLowerAscii(c) - 'a' + 10);
+    } else {
+      break;
+    }
+    // Past U+10FFFF the value only needs to stay there.
+    value = std::min<char32_t>(value * (hex ? 16 : 10) + digit, kBeyondUnicode);
+  }
+  if (i == digitsStart) return ref;  // "&#" or "&#x" and no digit: ordinary text
+  if (i < text.size() && text[i] == ';') ++i;
+  ref.length = i;
+  if (value == 0 || value >= kBeyondUnicode || (value >= 0xD800 && value <= 0xDFFF)) {
+    ref.kind = Html5ReferenceKind::kInvalid;
+    return ref;
+  }
+  ref.kind = Html5ReferenceKind::kCharacters;
+  ref.first = value >= 0x80 && value <= 0x9F ? charset_data::kWindows1252ToUnicode[value] : value;
+  return ref;
+}
+
+}  // namespace
+
+Html5Reference matchHtml5Reference(std::string_view text) {
+  if (text.size() > 1 && text[1] == '#') return numericReference(text);
+  std::size_t run = 1;
+  while (run < text.size() && run <= kLongestHtml5Name && isAsciiAlphanumeric(text[run])) ++run;
+  const charset_data::Html5Entity* found = nullptr;
+  std::size_t length = 0;
+  if (run < text.size() && text[run] == ';' && run <= kLongestHtml5Name) {
+    found = findHtml5Entity(text.substr(1, run));
+    length = run + 1;
+  }
+  // Else the longest legacy name the text begins with; those are the names with no ';'.
+  for (std::size_t end = std::min(run, 1 + kLongestLegacyName); found == nullptr && end > 1;
+       --end) {
+    found = findHtml5Entity(text.substr(1, end - 1));
+    length = end;
+  }
+  Html5Reference ref;
+  if (found == nullptr) return ref;
+  ref.length = length;
+  ref.first = found->first;
+  ref.second = found->second;
+  ref.kind = ref.first == 0xA0 && ref.second == 0 ? Html5ReferenceKind::kNonBreakingSpace
+                                                  : Html5ReferenceKind::kCharacters;
+  return ref;
 }
 
 }  // namespace quillet

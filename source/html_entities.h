@@ -42,4 +42,29 @@ struct EntityMatch {
 // REQUIRES: !text.empty() && text[0] == '&'.
 EntityMatch matchEntity(std::string_view text, bool bold);
 
+// --- HTML5's rules (the unicode reading profile) ---------------------------------------------
+
+enum class Html5ReferenceKind {
+  kCharacters,        // one or two code points
+  kNonBreakingSpace,  // a named reference to U+00A0 ("&nbsp;", "&nbsp", "&NonBreakingSpace;")
+  kInvalid,           // a numeric reference to 0, a surrogate or beyond U+10FFFF
+  kNoMatch,           // the '&' is ordinary text
+};
+
+struct Html5Reference {
+  Html5ReferenceKind kind = Html5ReferenceKind::kNoMatch;
+  char32_t first = 0;
+  char32_t second = 0;     // 0 when the reference stands for one code point
+  std::size_t length = 0;  // characters the reference takes, the '&' included
+};
+
+// What the text at a '&' stands for as the HTML5 tokenizer reads running text: a named
+// reference is the longest name of the HTML5 table the text begins with, compared with
+// case, where names without their ';' are only the legacy ones ("&amp", "&eacute", "&not"
+// in "&notit;"); a numeric reference is "&#" and decimal digits or "&#x" ("&#X") and hex
+// digits, of any length, the ';' optional. 0x80-0x9F are read as Windows-1252
+// ("&#150;" is U+2013). text runs to the end of the input.
+// REQUIRES: !text.empty() && text[0] == '&'.
+Html5Reference matchHtml5Reference(std::string_view text);
+
 }  // namespace quillet

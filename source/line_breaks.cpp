@@ -10,6 +10,8 @@ namespace quillet {
 namespace {
 constexpr char kCR = '\r';
 constexpr char kLF = '\n';
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == kLF || c == kCR; }
 }  // namespace
 
 namespace {
@@ -59,6 +61,10 @@ std::size_t normalizeTextFileBytes(char* bytes, std::size_t size) {
 }
 
 void stripSingleLineBreaks(WorkText& text, bool htmlForm) {
+  stripSingleLineBreaks(text, htmlForm, false);
+}
+
+void stripSingleLineBreaks(WorkText& text, bool htmlForm, bool joinWithBlank) {
   if (!text.hasText() || text.length <= 1) return;
   char* t = text.buffer.get();
   const auto length = static_cast<std::size_t>(text.length);
@@ -70,12 +76,18 @@ void stripSingleLineBreaks(WorkText& text, bool htmlForm) {
     const char c = t[i];
     const char after = t[i + 1];  // the NUL after the last character
     bool keep = true;
+    char written = c;
     if (c == kLF) {
       const int lfNeighbours = (before == kLF) + (after == kLF);
       keep = lfNeighbours == 1 || (lfNeighbours == 0 && htmlForm);
+      if (!keep && joinWithBlank && lfNeighbours == 0 && !isBlank(before) && after != '\0' &&
+          !isBlank(after)) {
+        keep = true;
+        written = ' ';
+      }
     }
     before = c;
-    if (keep) t[out++] = c;
+    if (keep) t[out++] = written;
   }
   setWorkTextLength(text, out);
 }

@@ -19,6 +19,12 @@ std::size_t normalizeTextFileBytes(char* bytes, std::size_t size);
 // longer run becomes a pair; the HTML form keeps single LFs too.
 void stripSingleLineBreaks(WorkText& text, bool htmlForm);
 
+// The same, where joinWithBlank makes a single line break that goes between two characters
+// that are not blanks (space, tab, LF, CR) a space instead ("for" LF "software" -> "for
+// software"); a break beside a blank, or at either end, still just goes. With joinWithBlank
+// false this is the rule above.
+void stripSingleLineBreaks(WorkText& text, bool htmlForm, bool joinWithBlank);
+
 // Puts a CR in front of every LF (for the preview). False, with the text unchanged, when
 // the grown block cannot be had.
 bool expandLineEnds(WorkText& text);

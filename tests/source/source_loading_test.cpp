@@ -74,6 +74,21 @@ TEST(LineBreaksTest, StripJoinsSingleBreaksInPlainTextKeepsThemInHtmlAndShortens
   }
 }
 
+TEST(LineBreaksTest, JoiningWithABlankPutsASpaceOnlyBetweenTwoVisibleCharacters) {
+  const struct { std::string text; bool html; std::string stripped; } cases[] = {
+    {"for\nsoftware", false, "for software"}, {"for \nsoftware", false, "for software"},
+    {"for\n\tsoftware", false, "for\tsoftware"}, {"a\nb\nc", false, "a b c"},
+    {"a\n\nb", false, "a\n\nb"}, {"a\n\n\n\nb", false, "a\n\nb"}, {"end\n", false, "end"},
+    {"\nstart\nx", false, "\nstart x"}, {"one\ntwo\n\n\nthree", true, "one\ntwo\n\nthree"},
+  };
+  for (const auto& c : cases) {
+    WorkText text;
+    ASSERT_TRUE(assignWorkText(text, c.text));
+    stripSingleLineBreaks(text, c.html, /*joinWithBlank=*/true);
+    EXPECT_EQ(textOf(text), c.stripped) << c.text;
+  }
+}
+
 TEST(LineBreaksTest, ExpandPutsACarriageReturnBeforeEveryLineFeedAndRemoveTakesEveryOne) {
   WorkText text, none;
   ASSERT_TRUE(assignWorkText(text, "\nab\n") && expandLineEnds(text));
