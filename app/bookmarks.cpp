@@ -39,18 +39,6 @@ std::vector<Bookmark> bookmarksForLines(std::string_view text, const std::regex&
   return bookmarks;
 }
 
-char unusedMarker(std::string_view text) {
-  bool used[256] = {};
-  for (const char c : text) used[static_cast<unsigned char>(c)] = true;
-  // Control bytes that no rule of the text looks at (not NUL, LF, CR or 0x1A).
-  for (const char candidate : {'\x01', '\x02', '\x03', '\x04', '\x05', '\x06', '\x07', '\x0E',
-                               '\x0F', '\x10', '\x11', '\x12', '\x13', '\x14', '\x15', '\x16',
-                               '\x17', '\x18', '\x19', '\x1C', '\x1D', '\x1E', '\x1F'}) {
-    if (!used[static_cast<unsigned char>(candidate)]) return candidate;
-  }
-  return '\0';
-}
-
 std::vector<std::uint32_t> takeMarkers(WorkText& text, char marker) {
   std::vector<std::uint32_t> offsets;
   if (!text.hasText() || marker == '\0') return offsets;
@@ -65,6 +53,24 @@ std::vector<std::uint32_t> takeMarkers(WorkText& text, char marker) {
   }
   setWorkTextLength(text, out);
   return offsets;
+}
+
+std::vector<Bookmark> headingBookmarks(std::string_view text,
+                                       const std::vector<std::uint32_t>& offsets) {
+  constexpr std::string_view kMarkup = "<HEADER ";
+  constexpr std::string_view kText = "TEXT=\"";
+  std::vector<Bookmark> bookmarks;
+  for (const std::uint32_t offset : offsets) {
+    if (offset >= text.size()) continue;
+    std::string_view line = text.substr(offset, text.find('\n', offset) - offset);
+    if (line.starts_with(kMarkup) && line.find(kText) != std::string_view::npos) {
+      line.remove_prefix(line.find(kText) + kText.size());
+      line = line.substr(0, line.find('"'));
+    }
+    std::string name = bookmarkName(line);
+    if (!name.empty()) bookmarks.push_back({std::move(name), offset});
+  }
+  return bookmarks;
 }
 
 std::vector<std::uint32_t> followDeletions(std::string_view before, std::string_view after,

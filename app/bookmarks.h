@@ -23,13 +23,14 @@ std::string bookmarkName(std::string_view line);
 // first character, named after it; lines whose name would be empty are left out.
 std::vector<Bookmark> bookmarksForLines(std::string_view text, const std::regex& pattern);
 
-// A byte that the text does not hold, to mark places in it while it is changed; 0 when
-// every candidate occurs.
-char unusedMarker(std::string_view text);
-
 // Removes every `marker` byte from the text and returns the offsets, in the text as it is
 // afterwards, where they stood.
 std::vector<std::uint32_t> takeMarkers(WorkText& text, char marker);
+
+// A bookmark for each heading that begins at one of the offsets, named after the heading:
+// the TEXT of a "<HEADER ..." line of doc markup, or the line itself in plain text.
+std::vector<Bookmark> headingBookmarks(std::string_view text,
+                                       const std::vector<std::uint32_t>& offsets);
 
 // Where places of `before` are in `after`, a copy of it with bytes left out: each offset
 // goes to the place of the first byte from it on that is kept.

@@ -22,9 +22,10 @@ MakeStatus makeBook(WorkText& text, std::string& outputPath, char* palmName, boo
   return built == kBuildOk ? MakeStatus::kMade : MakeStatus::kNotBuilt;
 }
 
-LoadStatus loadBookInPlace(WorkText& text, const BookSource& source, DocSourceFacts* facts) {
+LoadStatus loadBookInPlace(WorkText& text, const BookSource& source, DocSourceFacts* facts,
+                           const SourceReading& reading) {
   return loadSourceInPlace(text, source.sourceType, source.stripLineBreaks, source.publicFormat,
-                           facts);
+                           facts, reading);
 }
 
 void makeStoredText(WorkText& text) {

@@ -45,7 +45,8 @@ enum class MakeStatus {
 // standard input): the text loadBook gives for that file. A Doc source's damage and
 // bookmarks go to `facts` when given. source.path is not read.
 [[nodiscard]] LoadStatus loadBookInPlace(WorkText& text, const BookSource& source,
-                                         DocSourceFacts* facts = nullptr);
+                                         DocSourceFacts* facts = nullptr,
+                                         const SourceReading& reading = {});
 
 // Makes the working text what the build file would have stored: every CR removed, the
 // text cut at a byte 0x1A, NULs dropped. In place; writeDoc takes it from there.

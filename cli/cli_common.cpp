@@ -209,6 +209,80 @@ bool CommandOutput::finish() {
   return fail(scratch_->error());
 }
 
+const OptionSpec kReadingOptions[3] = {
+    {'\0', "classic", nullptr,
+     "read the source as Quillet Maker does: its bytes as they are, its 57 entities"},
+    {'\0', "charset", "NAME", "the source's charset: utf-8, utf-16, utf-16le, utf-16be, "
+                                  "windows-1252, iso-8859-1 (default: found)"},
+    {'\0', "strict", nullptr, "fail, writing nothing, when a character has no form on the handheld"},
+};
+
+ReadingChoices readingChoices(const ParsedArgs& parsed, std::string& error) {
+  ReadingChoices choices;
+  choices.unicode = !parsed.has("classic");
+  choices.strict = parsed.has("strict");
+  if (parsed.has("charset")) {
+    choices.charset = charsetNamed(parsed.value("charset"));
+    if (!choices.charset) error = "unknown charset '" + parsed.value("charset") + "'";
+  }
+  if (!choices.unicode && (choices.charset || choices.strict)) {
+    error = "--classic takes the bytes as they are: no --charset or --strict with it";
+  }
+  return choices;
+}
+
+namespace {
+
+std::string codePointText(char32_t cp) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(cp));
+  return hex;
+}
+
+// The character itself, in UTF-8, for a terminal.
+std::string utf8Of(char32_t cp) {
+  std::string out;
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | cp >> 6);
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | cp >> 12);
+    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | cp >> 18);
+    out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string describeCharsetReport(const std::string& source, const CharsetReport& report) {
+  std::string text = inputName(source) + " read as " + charsetName(report.found.charset) + " (" +
+                     charsetSourceName(report.found.source) + ")";
+  if (!report.found.unsupported.empty()) {
+    text += "; its meta names " + report.found.unsupported + ", which is not read";
+  }
+  const std::size_t count = report.replaced + report.invalid;
+  if (count == 0) return text;
+  text += "; " + std::to_string(count) + (count == 1 ? " character has" : " characters have") +
+          " no form on the handheld: ";
+  for (std::size_t i = 0; i < report.first.size(); ++i) {
+    const CharsetReplacement& r = report.first[i];
+    if (i > 0) text += ", ";
+    text += r.invalid ? "an invalid " + std::string(r.original.empty() ? "sequence" : "'" + r.original + "'")
+                      : codePointText(r.codePoint) + " '" + utf8Of(r.codePoint) + "'";
+    text += " line " + std::to_string(r.line) + " (as '" + windows1252ToUtf8(r.written) + "')";
+  }
+  if (count > report.first.size()) text += ", ...";
+  return text;
+}
+
 std::string describeNotDoc(const std::string& path, std::string_view bytes, ImportStatus status) {
   const std::string name = inputName(path);
   constexpr std::size_t kTypeAt = 60;

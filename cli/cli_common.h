@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include "base/message_sink.h"
 #include "cli/args.h"
 #include "format/doc_importer.h"
+#include "source/charset.h"
 #include "source/work_text.h"
 
 namespace quillet {
@@ -123,6 +125,20 @@ class CommandOutput {
 // Why the bytes of `path` are no Doc that can be imported: "'x' is not a Palm Doc: its
 // type is "Data", not "TEXt"", and the like.
 std::string describeNotDoc(const std::string& path, std::string_view bytes, ImportStatus status);
+
+// The reading profile of build and html: unicode by default, or --classic; --charset NAME
+// and --strict. A usage error leaves `error` set.
+struct ReadingChoices {
+  bool unicode = true;
+  std::optional<Charset> charset;
+  bool strict = false;
+};
+ReadingChoices readingChoices(const ParsedArgs& parsed, std::string& error);
+extern const OptionSpec kReadingOptions[3];
+
+// What the unicode reading found, for standard error: "'x.txt' read as UTF-8 (found in the
+// content); 3 characters have no form on the handheld: U+4E2D '中' line 12 (as '?'), ...".
+std::string describeCharsetReport(const std::string& source, const CharsetReport& report);
 
 // What is wrong with a damaged database, one line per problem: "record 3 starts at offset
 // 99999, past the end of the file (5000 bytes)".

@@ -21,6 +21,8 @@
 #include "cli/doc_summary.h"
 #include "format/doc_builder.h"
 #include "format/doc_compressor.h"
+#include "platform/system.h"
+#include "source/charset.h"
 #include "source/line_breaks.h"
 #include "source/source_kind.h"
 
@@ -72,6 +74,9 @@ const CommandHelp kHelp{
         {'\0', "bookmark", "REGEX", "bookmark each line of a text that REGEX finds something in"},
         {'\0', "bookmark-levels", "N-M", "the heading levels to bookmark (default 1-3)"},
         {'\0', "no-bookmarks", nullptr, "drop a Doc SOURCE's bookmarks"},
+        kReadingOptions[0],
+        kReadingOptions[1],
+        kReadingOptions[2],
     }};
 
 constexpr char kStandardInput[] = "-";
@@ -156,11 +161,18 @@ struct BuildChoices {
   ProgressLine* progress = nullptr;  // for a book built alone
   std::optional<std::regex> bookmarkLines;  // a text's lines to mark
   bool keepDocBookmarks = true;             // a Doc source's own
+  unsigned headingLevels = 0;               // an HTML page's headings to mark (bit N: <HN>)
+  ReadingChoices reading;
+  std::optional<std::string> name;  // -n, in Windows-1252
 };
 
 // The source's text, and what it brings towards the book's bookmarks.
 struct LoadedJob {
   WorkText text;
+  CharsetReport report;    // the unicode reading's
+  std::string title;       // an HTML page's, read in the unicode profile
+  std::string storedName;  // a Doc source's database name
+  char headingMarker = 0;  // the byte marking headings in the text (0: none)
   std::vector<Bookmark> bookmarks;  // a Doc source's, offsets into `loaded`
   std::string loaded;               // a Doc source's text before the rules, when it has some
 };
@@ -179,9 +191,16 @@ bool loadJob(LoadedJob& loadedJob, const BuildJob& job, const BuildChoices& choi
   // follow the bytes it drops.
   const bool doc = job.sourceType == kSourceDocFile;
   DocSourceFacts facts;
+  SourceReading reading;
+  reading.unicode = choices.reading.unicode;
+  reading.charset = choices.reading.charset;
+  reading.report = &loadedJob.report;
+  reading.title = &loadedJob.title;
+  reading.headingLevels = choices.headingLevels;
+  reading.headingMarker = &loadedJob.headingMarker;
   const LoadStatus loaded = loadBookInPlace(
       text, BookSource{job.sourceType, job.source, choices.strip && !doc, choices.publicFormat},
-      &facts);
+      &facts, reading);
   if (loaded == LoadStatus::kDocNotDoc) {
     printError(describeNotDoc(job.source, head, ImportStatus::kNotDoc));
     return false;
@@ -190,7 +209,13 @@ bool loadJob(LoadedJob& loadedJob, const BuildJob& job, const BuildChoices& choi
     printError("not enough memory for the text of " + inputName(job.source));
     return false;
   }
+  if (choices.reading.strict && !loadedJob.report.clean()) {
+    printError(describeCharsetReport(job.source, loadedJob.report) +
+               "; nothing written (--strict)");
+    return false;
+  }
   if (!doc) return true;
+  loadedJob.storedName = std::string(head.substr(0, head.find('\0')).substr(0, kPdbNameSize));
   if (!reportDamage(job.source, facts.damage, static_cast<std::size_t>(text.length),
                     choices.salvage, talk)) {
     return false;
@@ -201,13 +226,33 @@ bool loadJob(LoadedJob& loadedJob, const BuildJob& job, const BuildChoices& choi
                      [](const Bookmark& a, const Bookmark& b) { return a.offset < b.offset; });
     loadedJob.loaded = text.view();
   }
-  if (choices.strip) stripSingleLineBreaks(text, false);
+  if (choices.strip) stripSingleLineBreaks(text, false, choices.reading.unicode);
   return true;
+}
+
+// The name the book carries: -n; in the unicode profile, else an HTML page's title or a
+// Doc source's own name; else the file's base name. Cut so that the name field keeps its
+// NUL (31 characters), or to 32 in the classic profile.
+std::string bookName(const BuildJob& job, const LoadedJob& loaded, const BuildChoices& choices) {
+  std::string name = job.name;
+  if (choices.name) {
+    name = *choices.name;
+  } else if (choices.reading.unicode && !loaded.title.empty()) {
+    name = loaded.title;
+  } else if (choices.reading.unicode && !loaded.storedName.empty()) {
+    name = loaded.storedName;
+  }
+  const std::size_t kept = choices.reading.unicode ? kPdbNameSize - 1 : kPdbNameSize;
+  return name.substr(0, std::min(name.size(), kept));
 }
 
 // The book's bookmarks: a Doc source's own, moved with the bytes the rules dropped, and
 // the lines of the text that the pattern finds.
 std::vector<Bookmark> jobBookmarks(LoadedJob& job, const BuildChoices& choices, int sourceType) {
+  if (job.headingMarker != 0) {
+    const std::vector<std::uint32_t> places = takeMarkers(job.text, job.headingMarker);
+    return headingBookmarks(job.text.view(), places);
+  }
   std::vector<Bookmark> bookmarks = std::move(job.bookmarks);
   if (!bookmarks.empty() && job.loaded.size() != static_cast<std::size_t>(job.text.length)) {
     std::vector<std::uint32_t> offsets;
@@ -266,8 +311,9 @@ bool buildJob(const BuildJob& job, const BuildChoices& choices, const Talk& talk
     printError("cannot create '" + job.output + "': " + std::strerror(scratch.error()));
     return false;
   }
+  const std::string name = bookName(job, loaded, choices);
   DocOptions options;
-  options.name = job.name;
+  options.name = name;
   options.publicFormat = choices.publicFormat;
   options.verify = choices.verify;
   options.pool = choices.pool;
@@ -290,11 +336,51 @@ bool buildJob(const BuildJob& job, const BuildChoices& choices, const Talk& talk
               (choices.verify ? ", each read back and found right" : ""));
   if (choices.progress != nullptr) choices.progress->clear();
   if (!talk.quiet) {
-    const std::string name = job.name.substr(0, std::min(job.name.size(), kPdbNameSize));
     outputStream() << job.output << ": \"" << name << "\", " << describeDocSummary(build)
                    << '\n';
+    if (choices.reading.unicode && job.sourceType != kSourceBlankDoc &&
+        job.sourceType != kSourceDocFile) {
+      talk.info(describeCharsetReport(job.source, loaded.report));
+    }
   }
   return true;
+}
+
+// --bookmark-levels N-M as bits 1 to 6; 1-3 when not given.
+std::optional<unsigned> parseLevels(const ParsedArgs& parsed) {
+  const std::string value = parsed.value("bookmark-levels", "1-3");
+  const bool range = value.size() == 3 && value[1] == '-';
+  if ((value.size() != 1 && !range) || value[0] < '1' || value[0] > '6') return std::nullopt;
+  const char last = range ? value[2] : value[0];
+  if (last < value[0] || last > '6') return std::nullopt;
+  unsigned bits = 0;
+  for (char level = value[0]; level <= last; ++level) bits |= 1u << (level - '0');
+  return bits;
+}
+
+// -n NAME: in the unicode profile the name arrives as text (UTF-8 from a terminal, read as
+// Unicode on Windows) and is written in Windows-1252 like the book's text; in the classic
+// profile its bytes are taken as they are.
+std::string nameGiven(const ParsedArgs& parsed, bool unicode) {
+  std::string name = parsed.value("name");
+  if (!unicode) return name;
+  // The same words read as Unicode, for the value of the last -n.
+  std::vector<std::string> words = utf8Arguments();
+  if (words.size() > 2) {
+    ParsedArgs again;
+    std::string error;
+    std::vector<OptionSpec> specs(kHelp.options);
+    specs.insert(specs.end(), std::begin(kReadingOptions), std::end(kReadingOptions));
+    specs.push_back({'q', "quiet", nullptr, ""});
+    specs.push_back({'v', "verbose", nullptr, ""});
+    specs.push_back({'h', "help", nullptr, ""});
+    if (parseArgs(std::vector<std::string>(words.begin() + 2, words.end()), specs, again, error) &&
+        again.has("name")) {
+      name = again.value("name");
+    }
+  }
+  CharsetReport ignored;
+  return readAsWindows1252(name, std::nullopt, /*html=*/false, ignored);
 }
 
 // --bookmark REGEX, in ECMAScript's syntax; a pattern that does not compile is a usage
@@ -404,6 +490,13 @@ int runBuildCommand(const std::vector<std::string>& args) {
   choices.verify = !parsed.has("no-verify");
   choices.bookmarkLines = bookmarkLines;
   choices.keepDocBookmarks = !parsed.has("no-bookmarks");
+  std::string readingError;
+  choices.reading = readingChoices(parsed, readingError);
+  if (!readingError.empty()) return usageError(kHelp, readingError);
+  const std::optional<unsigned> levels = parseLevels(parsed);
+  if (!levels) return usageError(kHelp, "--bookmark-levels takes N or N-M, from 1 to 6");
+  if (parsed.has("bookmarks") || parsed.has("bookmark")) choices.headingLevels = *levels;
+  if (parsed.has("name")) choices.name = nameGiven(parsed, choices.reading.unicode);
   const Talk talk(parsed);
   ThreadPool pool(*threads);
   ProgressLine progress(talk);

@@ -3,6 +3,7 @@
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "format/doc_importer.h"
+#include "source/charset.h"
 
 namespace quillet {
 
@@ -10,11 +11,12 @@ namespace {
 
 const CommandHelp kHelp{
     "import",
-    "DOC.pdb [-o OUT.txt] [--salvage] [--bookmarks [--bookmarks-file FILE]]",
+    "DOC.pdb [-o OUT.txt] [--to utf-8] [--salvage] [--bookmarks [--bookmarks-file FILE]]",
     "Reads a Palm Doc database (type TEXt, any creator) back into text and writes it, byte\n"
     "for byte, to OUT or to standard output. Line ends stay as stored (LF). The text ends\n"
     "at its first NUL byte, as it does when Quillet Maker takes a Doc as its source. DOC\n"
-    "may be - for standard input.\n\n"
+    "may be - for standard input. --to utf-8 writes the text in UTF-8 (the handheld's\n"
+    "Windows-1252 decoded), to read a book back on a system of today.\n\n"
     "A damaged database (cut short, offsets or counts out of range, records that do not\n"
     "decode to their size) is reported, record by record, and nothing is written, unless\n"
     "--salvage: then the text that could be recovered is written, with the warning. OUT is\n"
@@ -24,6 +26,7 @@ const CommandHelp kHelp{
         {'\0', "salvage", nullptr, "write what a damaged database still gives (with a warning)"},
         {'\0', "bookmarks", nullptr, "list the bookmarks, \"offset<TAB>name\" a line, on standard error"},
         {'\0', "bookmarks-file", "FILE", "list the bookmarks in FILE instead (implies --bookmarks)"},
+        {'\0', "to", "CHARSET", "write the text as utf-8 (Windows-1252 decoded) instead of its bytes"},
     }};
 
 }  // namespace
@@ -41,6 +44,11 @@ int runImportCommand(const std::vector<std::string>& args) {
     }
   }
   const Talk talk(parsed);
+  const std::string to = parsed.value("to", "windows-1252");
+  const std::optional<Charset> charset = charsetNamed(to);
+  if (!charset || (*charset != Charset::kUtf8 && *charset != Charset::kWindows1252)) {
+    return usageError(kHelp, "--to takes utf-8 (or windows-1252, the stored bytes)");
+  }
 
   WorkText bytes;
   if (!readInput(source, bytes)) return kExitFailure;
@@ -56,9 +64,12 @@ int runImportCommand(const std::vector<std::string>& args) {
     return kExitFailure;
   }
   talk.detail(std::to_string(length) + " bytes of text read from " + inputName(source));
+  const std::string_view text(doc.text.get(), length);
+  const std::string utf8 = *charset == Charset::kUtf8 ? windows1252ToUtf8(text) : std::string();
   CommandOutput out(output);
-  const bool written = out.open() && out.write(std::string_view(doc.text.get(), length)) &&
-                       out.finish();
+  const bool written =
+      out.open() && out.write(*charset == Charset::kUtf8 ? std::string_view(utf8) : text) &&
+      out.finish();
   if (!written) return kExitFailure;
   if (!parsed.has("bookmarks") && !parsed.has("bookmarks-file")) return kExitOk;
   std::string list;

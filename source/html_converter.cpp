@@ -398,6 +398,11 @@ void Scanner::headingOpen() {
   add(state_.spaceRun, 1);
   add(state_.column, 1);
   state_.breakRun = 0;
+  const std::string_view tag = in_.rest();  // "<H1" .. "<H5"
+  const int level = tag.size() > 2 ? tag[2] - '0' : 0;
+  if (reading_.headingMarker != 0 && (reading_.headingLevels >> level & 1) != 0) {
+    out_.put(static_cast<unsigned char>(reading_.headingMarker));
+  }
   out_.put(texts_.headingOpen);
   state_.wrapText = texts_.headingWrap;
 }

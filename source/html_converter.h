@@ -146,6 +146,11 @@ struct HtmlReading {
   // kHtml5: where the references replaced or found invalid are counted (may be null).
   // Their lines are the lines of the page the converter reads.
   CharsetReport* report = nullptr;
+  // For bookmarks: a byte (none: 0) written where a heading of one of these levels (bit N
+  // for <HN>) begins, before its opening text. The caller finds the places by it once the
+  // text is final, and takes the byte out; it must be a byte the page does not hold.
+  char headingMarker = 0;
+  unsigned headingLevels = 0;
 };
 
 // Reads forward to the next occurrence of text (any case) and on past it. Returns 0, or -1

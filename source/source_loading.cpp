@@ -58,6 +58,19 @@ LoadStatus takeImportedText(WorkText& text, ImportedDoc doc) {
   return LoadStatus::kLoaded;
 }
 
+// A control byte that no rule of the text looks at (not NUL, LF, CR or 0x1A) and that the
+// text does not hold; 0 when it holds them all.
+char unusedControlByte(std::string_view text) {
+  bool used[32] = {};
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) < 32) used[static_cast<unsigned char>(c)] = true;
+  }
+  for (unsigned char c = 1; c < 32; ++c) {
+    if (!used[c] && c != '\n' && c != '\r' && c != 0x1A) return static_cast<char>(c);
+  }
+  return '\0';
+}
+
 void applyLineBreakRule(WorkText& text, int sourceType, bool stripLineBreaks) {
   const bool html = sourceType == kSourceHtmlFile;
   if (html || stripLineBreaks) stripSingleLineBreaks(text, html);
@@ -130,8 +143,11 @@ LoadStatus loadDocFile(WorkText& text, const char* sourcePath) {
 
 
 LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreaks,
-                             bool publicFormat, DocSourceFacts* facts) {
+                             bool publicFormat, DocSourceFacts* facts,
+                             const SourceReading& reading) {
   LoadStatus loaded = LoadStatus::kLoaded;
+  CharsetReport ignored;
+  CharsetReport& report = reading.report != nullptr ? *reading.report : ignored;
   switch (sourceType) {
     case kSourceBlankDoc:
       loaded = loadBlankDoc(text) ? LoadStatus::kLoaded : LoadStatus::kNoBlankBuffer;
@@ -139,7 +155,26 @@ LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreak
     case kSourceHtmlFile: {
       std::string converted;
       try {
-        converted = convertHtmlToString(text.view(), publicFormat, /*useTitle=*/true);
+        std::string page;
+        if (reading.unicode) {
+          page = readAsWindows1252(text.view(), reading.charset, /*html=*/true, report);
+          if (reading.title != nullptr) *reading.title = pageTitle(page);
+        }
+        const std::string_view bytes = reading.unicode ? std::string_view(page) : text.view();
+        HtmlReading html{reading.unicode ? ReferenceRules::kHtml5 : ReferenceRules::kClassic,
+                         &report};
+        converted = convertHtmlToString(bytes, publicFormat, /*useTitle=*/true, html);
+        if (reading.headingLevels != 0) {
+          // Marked once more with a byte the text turned out not to hold.
+          CharsetReport again;
+          html.report = &again;
+          html.headingMarker = unusedControlByte(converted);
+          html.headingLevels = reading.headingLevels;
+          if (html.headingMarker != 0) {
+            converted = convertHtmlToString(bytes, publicFormat, /*useTitle=*/true, html);
+          }
+          if (reading.headingMarker != nullptr) *reading.headingMarker = html.headingMarker;
+        }
       } catch (const std::bad_alloc&) {
         return LoadStatus::kNoWorkBuffer;
       }
@@ -157,13 +192,25 @@ LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreak
       break;
     }
     default:
+      if (reading.unicode) {
+        try {
+          const std::string decoded =
+              readAsWindows1252(text.view(), reading.charset, /*html=*/false, report);
+          if (!assignWorkText(text, decoded)) return LoadStatus::kNoWorkBuffer;
+        } catch (const std::bad_alloc&) {
+          return LoadStatus::kNoWorkBuffer;
+        }
+      }
       if (text.hasText()) {
         setWorkTextLength(text, normalizeTextFileBytes(text.buffer.get(),
                                                        static_cast<std::size_t>(text.length)));
       }
       break;
   }
-  if (loaded == LoadStatus::kLoaded) applyLineBreakRule(text, sourceType, stripLineBreaks);
+  if (loaded == LoadStatus::kLoaded) {
+    const bool html = sourceType == kSourceHtmlFile;
+    if (html || stripLineBreaks) stripSingleLineBreaks(text, html, reading.unicode && !html);
+  }
   return loaded;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "format/doc_importer.h"
+#include "source/charset.h"
 
 #include "source/work_text.h"
 
@@ -60,14 +61,30 @@ struct DocSourceFacts {
   std::vector<Bookmark> bookmarks;  // its bookmark records, offsets into its text
 };
 
+// How quillet reads a source's bytes. Classic: as the application reads them, the bytes
+// taken as they are. Unicode: the charset found (or named) and the text decoded into
+// Windows-1252 with the closest fallbacks, every HTML5 reference read, and a single line
+// break that -s removes between two visible characters made a blank. A Doc source is
+// never transcoded.
+struct SourceReading {
+  bool unicode = false;
+  std::optional<Charset> charset;   // named; none: found in the bytes
+  CharsetReport* report = nullptr;  // unicode: the charset found and what was replaced
+  std::string* title = nullptr;     // unicode: an HTML page's title, decoded
+  // HTML: the headings whose places are marked (bit N for <HN>), for bookmarks; the byte
+  // that marks them goes to *headingMarker (0 when none could be found or none asked for).
+  unsigned headingLevels = 0;
+  char* headingMarker = nullptr;
+};
+
 // The whole conversion in memory, for a source that has been read into the working text as
 // it is (a file's bytes, standard input): the same text loadSource gives for that file,
 // with no temporary file. A text is normalised in place; an HTML page is converted; a Doc
 // is imported, and what is wrong with it and its bookmarks go to `facts` (when given). Then the
 // line-break rule. A blank document ignores the bytes.
 [[nodiscard]] LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreaks,
-                                           bool publicFormat,
-                                           DocSourceFacts* facts = nullptr);
+                                           bool publicFormat, DocSourceFacts* facts = nullptr,
+                                           const SourceReading& reading = {});
 
 // Writes the working text to a new temporary file with every LF stored as CR LF and
 // returns its path; the caller deletes the file. Nothing when it cannot be written whole

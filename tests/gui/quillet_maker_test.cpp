@@ -207,7 +207,8 @@ class QuilletMakerTest : public testing::Test {
   Bytes builtByQuillet(const std::string& source, const std::string& options) {
     const std::string output = dir_.file("by-quillet.pdb");
     const ProgramRun run =
-        runProgram(QUILLET_CLI_EXE, "build \"" + source + "\" -o \"" + output + "\" -q " + options);
+        runProgram(QUILLET_CLI_EXE,
+                   "build \"" + source + "\" -o \"" + output + "\" -q --classic " + options);
     EXPECT_EQ(run.exitCode, 0u) << run.err;
     const Bytes built = readFile(output);
     std::remove(output.c_str());
