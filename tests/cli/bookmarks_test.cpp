@@ -48,8 +48,8 @@ TEST_F(BookmarksTest, EachMatchingLineGetsARecordOfItsNameAndOffsetAfterTheText)
   };
   for (const std::string& text : {lf, crlf}) {
     writeFile("book.txt", text);
-    const CommandRun run = runCommand(
-        runBuildCommand, {"book.txt", "--bookmark", "^(CHAPTER|Chapter) +[IVX]+", "-q"});
+    const CommandRun run =
+        runCommand(runBuildCommand, {"book.txt", "--bookmark", "^(CHAPTER|Chapter) +[IVX]+", "-q"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(bookmarkRecords("book.pdb"), expected);
     // Record 0 counts the text records alone: the importer reads the text as ever.
@@ -60,9 +60,9 @@ TEST_F(BookmarksTest, EachMatchingLineGetsARecordOfItsNameAndOffsetAfterTheText)
   // A Doc rebuilt from it holds the same bookmark records.
   ASSERT_EQ(runCommand(runBuildCommand, {"book.pdb", "-o", "again.pdb", "-q"}).exitCode, 0);
   EXPECT_EQ(bookmarkRecords("again.pdb"), expected);
-  EXPECT_TRUE(bookmarkRecords(
-                  (runCommand(runBuildCommand, {"book.pdb", "-o", "none.pdb", "-q", "--no-bookmarks"}),
-                   "none.pdb"))
+  EXPECT_TRUE(bookmarkRecords((runCommand(runBuildCommand,
+                                          {"book.pdb", "-o", "none.pdb", "-q", "--no-bookmarks"}),
+                               "none.pdb"))
                   .empty());
 }
 

@@ -31,7 +31,8 @@ std::string leniently(const Bytes& db) {
   const std::size_t record0 = be32(78);
   const unsigned textRecords = loadBE16(&db[record0 + 8]);
   const unsigned compression = loadBE16(&db[record0]);
-  std::size_t start = records < 2 || 90 > db.size() ? 0 : std::min<std::size_t>(be32(86), db.size());
+  std::size_t start =
+      records < 2 || 90 > db.size() ? 0 : std::min<std::size_t>(be32(86), db.size());
   std::size_t end = records < 2 || 90 > db.size() ? 0 : db.size();
   if (textRecords + 1u < records && 86 + 8 * textRecords + 4 <= db.size()) {
     end = std::min<std::size_t>(be32(86 + 8 * textRecords), db.size());
@@ -102,9 +103,8 @@ std::vector<Damaged> damagedFrom(const Good& good) {
   for (std::size_t k = 1; k < records; ++k) {
     with("record " + std::to_string(k) + " past the end",
          [&](Bytes& db) { storeBE32(&db[78 + 8 * k], static_cast<std::uint32_t>(db.size() + 9)); });
-    with("record " + std::to_string(k) + " before record 0", [&](Bytes& db) {
-      storeBE32(&db[78 + 8 * k], static_cast<std::uint32_t>(record0 - 8));
-    });
+    with("record " + std::to_string(k) + " before record 0",
+         [&](Bytes& db) { storeBE32(&db[78 + 8 * k], static_cast<std::uint32_t>(record0 - 8)); });
   }
   // Flipped bytes: every byte of the record list's offsets, record 0's fields that are
   // read, and the first code of each text record.

@@ -116,7 +116,8 @@ TEST_F(FailuresTest, ABuildNamesTheSourceOrTheFolderThatFailsIt) {
       {{"folder", "-o", "out"}, "quillet: 'folder' is a folder\n"},
       {{"empty.txt", "-o", "out"}, "quillet: 'empty.txt' gives an empty text; no book made\n"},
       {{"nuls.txt", "-o", "out"}, "quillet: 'nuls.txt' gives an empty text; no book made\n"},
-      {{"story.txt", "-o", "no/such/folder/b.pdb"}, "quillet: cannot create 'no/such/folder/b.pdb': "},
+      {{"story.txt", "-o", "no/such/folder/b.pdb"},
+       "quillet: cannot create 'no/such/folder/b.pdb': "},
       {{"story.txt", "-o", "folder"}, "quillet: cannot write 'folder': "},
   };
   for (const auto& test : cases) {
@@ -148,8 +149,8 @@ TEST_F(FailuresTest, ARecordThatWouldReadBackWrongFailsTheBuildByName) {
             "quillet: record 2 of 'out' did not read back as the text it was made from; "
             "nothing was written\n");
   // Without the check the same fault goes through unseen: the check is what caught it.
-  const CommandRun unchecked = runCommand(runBuildCommand, {"long.txt", "-o", "new.pdb", "-q",
-                                                            "--no-verify"});
+  const CommandRun unchecked =
+      runCommand(runBuildCommand, {"long.txt", "-o", "new.pdb", "-q", "--no-verify"});
   EXPECT_EQ(unchecked.exitCode, 0);
 }
 

@@ -1,0 +1,143 @@
+// quillet's reading profiles from the outside: what a user sees of the unicode profile (the
+// report, --strict, the names) and the headings an HTML page gets bookmarks for.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "format/byte_order.h"
+#include "format/doc_importer.h"
+#include "tests/cli/cli_test_support.h"
+#include "tests/support/test_support.h"
+
+namespace quillet {
+
+namespace {
+
+using namespace testing_support;
+
+class ReadingTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  ScopedCurrentDir cwd{dir.path()};
+
+  static std::string stored(const std::string& path) {
+    const ImportedDoc doc = importDoc(path.c_str());
+    return doc.text ? std::string(doc.text.get(), doc.length) : "<not a doc>";
+  }
+  static std::string nameOf(const std::string& path) {
+    const Bytes db = readFile(path);
+    return std::string(reinterpret_cast<const char*>(db.data()),
+                       strnlen(reinterpret_cast<const char*>(db.data()), 32));
+  }
+};
+
+TEST_F(ReadingTest, AUtf8TextComesOutInWindows1252WithAReportOfWhatHadNoForm) {
+  writeFile("story.txt",
+            "Lo\xC3\xAF"
+            "c \xE2\x80\x94 caf\xC3\xA9\n\xE4\xB8\xAD and \xE2\x86\x92\n");
+  const CommandRun run = runCommand(runBuildCommand, {"story.txt"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(stored("story.pdb"),
+            "Lo\xEF"
+            "c \x97 caf\xE9\n? and ->\n");
+  EXPECT_EQ(run.err,
+            "quillet: 'story.txt' read as UTF-8 (content); 2 characters have no form on the "
+            "handheld: U+4E2D '\xE4\xB8\xAD' line 2 (as '?'), U+2192 '\xE2\x86\x92' line 2 "
+            "(as '->')\n");
+  EXPECT_EQ(runCommand(runBuildCommand, {"story.txt", "-q"}).err, "");
+  // --strict: a character without a form is a failure, and nothing is written.
+  std::remove("story.pdb");
+  const CommandRun strict = runCommand(runBuildCommand, {"story.txt", "--strict"});
+  EXPECT_EQ(strict.exitCode, 1);
+  EXPECT_NE(strict.err.find("nothing written (--strict)"), std::string::npos) << strict.err;
+  EXPECT_FALSE(fileExists("story.pdb"));
+  // The classic profile takes the bytes as they are.
+  ASSERT_EQ(runCommand(runBuildCommand, {"story.txt", "--classic", "-q"}).exitCode, 0);
+  EXPECT_EQ(stored("story.pdb"),
+            "Lo\xC3\xAF"
+            "c \xE2\x80\x94 caf\xC3\xA9\n\xE4\xB8\xAD and \xE2\x86\x92\n");
+}
+
+TEST_F(ReadingTest, AWindows1252TextReadBackAsUtf8IsTheSameText) {
+  std::string everyCharacter;
+  for (int b = 0x20; b < 0x100; ++b) {
+    if (b != 0x7F && b != 0x81 && b != 0x8D && b != 0x8F && b != 0x90 && b != 0x9D) {
+      everyCharacter += static_cast<char>(b);
+    }
+  }
+  writeFile("all.txt", everyCharacter);
+  // Built as Windows-1252 (no valid UTF-8 in it), read back in UTF-8, built again: the same.
+  ASSERT_EQ(runCommand(runBuildCommand, {"all.txt", "-q"}).exitCode, 0);
+  const CommandRun utf8 = runCommand(runImportCommand, {"all.pdb", "--to", "utf-8"});
+  ASSERT_EQ(utf8.exitCode, 0);
+  writeFile("back.txt", utf8.out);
+  ASSERT_EQ(runCommand(runBuildCommand, {"back.txt", "-q"}).exitCode, 0);
+  EXPECT_EQ(stored("back.pdb"), everyCharacter);
+}
+
+TEST_F(ReadingTest, TheBookIsNamedAfterItsTitleItsDocOrItsNameCutToThirtyOneCharacters) {
+  writeFile("page.html",
+            "<title> The  Lamp &amp; the\nKeeper &mdash; a story in many parts </title>x");
+  ASSERT_EQ(runCommand(runBuildCommand, {"page.html", "-q"}).exitCode, 0);
+  EXPECT_EQ(nameOf("page.pdb"), "The Lamp & the Keeper \x97 a story");  // 31 characters
+  ASSERT_EQ(runCommand(runBuildCommand, {"page.pdb", "-o", "copy.pdb", "-q"}).exitCode, 0);
+  EXPECT_EQ(nameOf("copy.pdb"), nameOf("page.pdb"));  // a Doc keeps its own name
+  ASSERT_EQ(
+      runCommand(runBuildCommand, {"page.html", "-o", "n.pdb", "-n", "Caf\xC3\xA9", "-q"}).exitCode,
+      0);
+  EXPECT_EQ(nameOf("n.pdb"), "Caf\xE9");
+  ASSERT_EQ(runCommand(runBuildCommand, {"page.html", "-o", "c.pdb", "--classic", "-q"}).exitCode,
+            0);
+  EXPECT_EQ(nameOf("c.pdb"), "page");
+  const std::string long40(40, 'L');
+  ASSERT_EQ(
+      runCommand(runBuildCommand, {"page.html", "-o", "l.pdb", "-n", long40, "--classic", "-q"})
+          .exitCode,
+      0);
+  EXPECT_EQ(nameOf("l.pdb"), std::string(32, 'L'));
+}
+
+TEST_F(ReadingTest, AnHtmlPageGetsABookmarkForEachHeadingOfTheLevelsAsked) {
+  const std::string page =
+      "<title>T</title><h1>Part One</h1><p>first</p><h2>Chapter &eacute;t&eacute; long name "
+      "here</h2>text<h4>Small</h4>more";
+  writeFile("page.html", page);
+  for (const bool publicFormat : {false, true}) {
+    std::vector<std::string> args = {"page.html", "--bookmarks", "-q", "--classic"};
+    if (publicFormat) args.push_back("--public");
+    ASSERT_EQ(runCommand(runBuildCommand, args).exitCode, 0);
+    const std::string text = stored("page.pdb");
+    const ImportedDoc doc = importDoc("page.pdb");
+    ASSERT_EQ(doc.bookmarks.size(), 2u);
+    EXPECT_EQ(doc.bookmarks[0].name, "Part One");
+    EXPECT_EQ(doc.bookmarks[1].name, "Chapter \xE9t\xE9 lon");  // 15 characters
+    for (const Bookmark& bookmark : doc.bookmarks) {
+      // Each marks the first character of its heading's line, in the text as stored.
+      ASSERT_LT(bookmark.offset, text.size());
+      EXPECT_TRUE(bookmark.offset == 0 || text[bookmark.offset - 1] == '\n') << bookmark.offset;
+      EXPECT_EQ(text.substr(bookmark.offset, publicFormat ? 4 : 7),
+                publicFormat ? (bookmark.name.substr(0, 4)) : "<HEADER");
+    }
+    // The text is the one a build without bookmarks stores.
+    ASSERT_EQ(runCommand(runBuildCommand, {"page.html", "-o", "plain.pdb", "-q", "--classic",
+                                           publicFormat ? "--public" : "--classic"})
+                  .exitCode,
+              0);
+    EXPECT_EQ(stored("plain.pdb"), text);
+  }
+  ASSERT_EQ(
+      runCommand(runBuildCommand, {"page.html", "--bookmarks", "--bookmark-levels", "4", "-q"})
+          .exitCode,
+      0);
+  ASSERT_EQ(importDoc("page.pdb").bookmarks.size(), 1u);
+  EXPECT_EQ(importDoc("page.pdb").bookmarks[0].name, "Small");
+  EXPECT_EQ(
+      runCommand(runBuildCommand, {"page.html", "--bookmarks", "--bookmark-levels", "7"}).exitCode,
+      2);
+}
+
+}  // namespace
+
+}  // namespace quillet
