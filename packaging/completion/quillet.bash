@@ -40,10 +40,12 @@ _quillet_build() {
     -t | --type) __quillet_words "$1" text html doc blank; return ;;
     -o | --output) __quillet_files "$1" pdb; return ;;
     -n | --name | -j | --jobs | --bookmark | --bookmark-levels) return ;;
+    --charset) __quillet_words "$1" utf-8 utf-16 utf-16le utf-16be windows-1252 iso-8859-1; return ;;
   esac
   case $1 in
     -*) __quillet_words "$1" -t --type -o --output -n --name -s --strip --public --salvage \
-          --no-verify -j --jobs --bookmarks --bookmark --bookmark-levels --no-bookmarks -q --quiet -v --verbose -h --help ;;
+          --no-verify -j --jobs --bookmarks --bookmark --bookmark-levels --no-bookmarks \
+          --classic --charset --strict -q --quiet -v --verbose -h --help ;;
     *) __quillet_files "$1" txt text htm html pdb prc ;;
   esac
 }
@@ -51,10 +53,11 @@ _quillet_build() {
 _quillet_import() {
   case $2 in
     -o | --output | --bookmarks-file) __quillet_files "$1"; return ;;
+    --to) __quillet_words "$1" utf-8 windows-1252; return ;;
   esac
   case $1 in
-    -*) __quillet_words "$1" -o --output --salvage --bookmarks --bookmarks-file -q --quiet -v \
-          --verbose -h --help ;;
+    -*) __quillet_words "$1" -o --output --salvage --bookmarks --bookmarks-file --to -q \
+          --quiet -v --verbose -h --help ;;
     *) __quillet_files "$1" pdb prc ;;
   esac
 }
@@ -62,9 +65,11 @@ _quillet_import() {
 _quillet_html() {
   case $2 in
     -o | --output) __quillet_files "$1"; return ;;
+    --charset) __quillet_words "$1" utf-8 utf-16 utf-16le utf-16be windows-1252 iso-8859-1; return ;;
   esac
   case $1 in
-    -*) __quillet_words "$1" -o --output --public --no-title -q --quiet -v --verbose -h --help ;;
+    -*) __quillet_words "$1" -o --output --public --no-title --classic --charset --strict -q \
+          --quiet -v --verbose -h --help ;;
     *) __quillet_files "$1" htm html ;;
   esac
 }
