@@ -260,6 +260,28 @@ std::string utf8Of(char32_t cp) {
   return out;
 }
 
+// A control character is named by its code alone: its byte would act on the terminal.
+std::string characterText(char32_t cp) {
+  const bool control = cp < 0x20 || (cp >= 0x7F && cp < 0xA0);
+  return codePointText(cp) + (control ? "" : " '" + utf8Of(cp) + "'");
+}
+
+// An invalid reference is shown as written; invalid bytes in hexadecimal, since they are
+// no text a terminal could show.
+std::string invalidText(const std::string& original) {
+  if (original.empty()) return "an invalid sequence";
+  const bool printable = std::all_of(original.begin(), original.end(),
+                                     [](char c) { return c >= 0x20 && c < 0x7F; });
+  if (printable) return "an invalid '" + original + "'";
+  std::string text = "an invalid sequence";
+  for (const char c : original) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, " %02X", static_cast<unsigned char>(c));
+    text += hex;
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string describeCharsetReport(const std::string& source, const CharsetReport& report) {
@@ -275,9 +297,9 @@ std::string describeCharsetReport(const std::string& source, const CharsetReport
   for (std::size_t i = 0; i < report.first.size(); ++i) {
     const CharsetReplacement& r = report.first[i];
     if (i > 0) text += ", ";
-    text += r.invalid ? "an invalid " + std::string(r.original.empty() ? "sequence" : "'" + r.original + "'")
-                      : codePointText(r.codePoint) + " '" + utf8Of(r.codePoint) + "'";
-    text += " line " + std::to_string(r.line) + " (as '" + windows1252ToUtf8(r.written) + "')";
+    text += r.invalid ? invalidText(r.original) : characterText(r.codePoint);
+    text += " line " + std::to_string(r.line);
+    text += r.written.empty() ? " (dropped)" : " (as '" + windows1252ToUtf8(r.written) + "')";
   }
   if (count > report.first.size()) text += ", ...";
   return text;

@@ -36,17 +36,26 @@ const CommandHelp kHelp{
     "build",
     "SOURCE... [-t TYPE] [-o OUT] [-n NAME] [-s] [--public] [--bookmark REGEX] [-j N] ...",
     "Makes a Palm Doc database from each SOURCE, the way Quillet Maker does, short of the\n"
-    "dialogs: the source is loaded (a text file byte for byte with every line end made one\n"
-    "LF and NUL bytes dropped; an HTML page through the HTML converter; an existing Doc\n"
-    "through the importer; or a blank page), the line-break rule is applied, and the text\n"
-    "is stored in PalmDOC-compressed records of 4096 bytes.\n\n"
+    "dialogs: the source is loaded (a text file with every line end made one LF and NUL\n"
+    "bytes dropped; an HTML page through the HTML converter; an existing Doc through the\n"
+    "importer; or a blank page), the line-break rule is applied, and the text is stored\n"
+    "in PalmDOC-compressed records of 4096 bytes.\n\n"
+    "Characters: by default a text's or a page's charset is found (a byte order mark, a\n"
+    "page's <meta charset>, or text that is valid UTF-8; else Windows-1252) and each\n"
+    "character is written in the handheld's Windows-1252, with the closest form it has\n"
+    "(\"->\" for an arrow, \"...\" for an ellipsis, \"?\" when there is none). What had\n"
+    "no exact form is counted, with the first few and their lines, on standard error;\n"
+    "--strict makes that a failure. --classic reads the source as Quillet Maker does,\n"
+    "its bytes as they are, and -s then joins lines with nothing between them (by\n"
+    "default, with a blank).\n\n"
     "TYPE is text, html, doc or blank. By default it follows SOURCE's ending: .txt and\n"
     ".text are text, .htm and .html HTML, .pdb and .prc Doc, anything else text. SOURCE -\n"
     "reads standard input (a text unless -t says otherwise). A blank document needs no\n"
     "SOURCE, only -o.\n\n"
     "OUT is the database to write (default: SOURCE's base name with .pdb, in the current\n"
     "folder); with several SOURCEs it names a folder to write them into. NAME, the book's\n"
-    "name on the handheld, defaults to the base name (at most 32 characters are kept).\n"
+    "name on the handheld, defaults to the base name (at most 31 characters are kept, 32\n"
+    "with --classic).\n"
     "A database is written under a scratch name and moved into place only when it is\n"
     "complete and every record has been read back and found right; a build never writes\n"
     "over its own source. A damaged Doc given as SOURCE is refused, with what is wrong\n"
@@ -63,7 +72,7 @@ const CommandHelp kHelp{
     {
         {'t', "type", "TYPE", "the kind of source: text, html, doc or blank"},
         {'o', "output", "OUT", "the database to write (a folder, with several SOURCEs)"},
-        {'n', "name", "NAME", "the document's name on the handheld (cut to 32 characters)"},
+        {'n', "name", "NAME", "the document's name on the handheld (cut to 31 characters)"},
         {'s', "strip", nullptr, "strip single line breaks (an HTML page always keeps them)"},
         {'\0', "public", nullptr,
          "public Doc format: creator \"REAd\" instead of \"Qvlt\", and plain text from HTML"},

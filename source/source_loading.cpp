@@ -71,6 +71,29 @@ char unusedControlByte(std::string_view text) {
   return '\0';
 }
 
+// A byte 0x1A ends a text read in text mode, so a book made the classic way stops at the
+// first one. Read as characters, it is a control character a reader shows as nothing:
+// dropped, and counted with the characters that have no form, so that nothing after it
+// is lost and nothing goes unsaid.
+void dropEndOfTextBytes(std::string& text, CharsetReport& report) {
+  constexpr char kEndOfText = 0x1A;
+  if (text.find(kEndOfText) == std::string::npos) return;
+  LineCounter lines(text);
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != kEndOfText) {
+      text[kept++] = text[i];
+      continue;
+    }
+    ++report.replaced;
+    CharsetReplacement dropped;
+    dropped.line = lines.lineAt(i);
+    dropped.codePoint = 0x1A;
+    report.keep(std::move(dropped));
+  }
+  text.resize(kept);
+}
+
 void applyLineBreakRule(WorkText& text, int sourceType, bool stripLineBreaks) {
   const bool html = sourceType == kSourceHtmlFile;
   if (html || stripLineBreaks) stripSingleLineBreaks(text, html);
@@ -158,6 +181,7 @@ LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreak
         std::string page;
         if (reading.unicode) {
           page = readAsWindows1252(text.view(), reading.charset, /*html=*/true, report);
+          dropEndOfTextBytes(page, report);
           if (reading.title != nullptr) *reading.title = pageTitle(page);
         }
         const std::string_view bytes = reading.unicode ? std::string_view(page) : text.view();
@@ -194,8 +218,9 @@ LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreak
     default:
       if (reading.unicode) {
         try {
-          const std::string decoded =
+          std::string decoded =
               readAsWindows1252(text.view(), reading.charset, /*html=*/false, report);
+          dropEndOfTextBytes(decoded, report);
           if (!assignWorkText(text, decoded)) return LoadStatus::kNoWorkBuffer;
         } catch (const std::bad_alloc&) {
           return LoadStatus::kNoWorkBuffer;

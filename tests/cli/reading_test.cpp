@@ -60,6 +60,19 @@ TEST_F(ReadingTest, AUtf8TextComesOutInWindows1252WithAReportOfWhatHadNoForm) {
             "c \xE2\x80\x94 caf\xC3\xA9\n\xE4\xB8\xAD and \xE2\x86\x92\n");
 }
 
+TEST_F(ReadingTest, AnEndOfTextByteIsDroppedAndToldWhereTheClassicReadingStopsAtIt) {
+  // Its line is named by code alone; invalid bytes are shown in hexadecimal.
+  writeFile("old.txt", "first\nsecond \x1A third\nend \xE2\x82\n");
+  const CommandRun run = runCommand(runBuildCommand, {"old.txt", "--charset", "utf-8"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(stored("old.pdb"), "first\nsecond  third\nend ?\n");
+  EXPECT_EQ(run.err,
+            "quillet: 'old.txt' read as UTF-8 (named); 2 characters have no form on the "
+            "handheld: U+001A line 2 (dropped), an invalid sequence E2 82 line 3 (as '?')\n");
+  ASSERT_EQ(runCommand(runBuildCommand, {"old.txt", "--classic", "-q"}).exitCode, 0);
+  EXPECT_EQ(stored("old.pdb"), "first\nsecond ");
+}
+
 TEST_F(ReadingTest, AWindows1252TextReadBackAsUtf8IsTheSameText) {
   std::string everyCharacter;
   for (int b = 0x20; b < 0x100; ++b) {
