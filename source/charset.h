@@ -98,6 +98,9 @@ std::string toWindows1252(std::string_view bytes, Charset charset, CharsetReport
 std::string readAsWindows1252(std::string_view bytes, std::optional<Charset> named, bool html,
                               CharsetReport& report);
 
+// Appends a code point (up to U+10FFFF) to out in UTF-8.
+void appendUtf8(std::string& out, char32_t codePoint);
+
 // Windows-1252 text in UTF-8 (the five undefined bytes as U+0081 ...).
 std::string windows1252ToUtf8(std::string_view text);
 
