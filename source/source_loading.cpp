@@ -1,5 +1,6 @@
 #include "source/source_loading.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -75,23 +76,46 @@ char unusedControlByte(std::string_view text) {
 // first one. Read as characters, it is a control character a reader shows as nothing:
 // dropped, and counted with the characters that have no form, so that nothing after it
 // is lost and nothing goes unsaid.
-void dropEndOfTextBytes(std::string& text, CharsetReport& report) {
+std::size_t dropEndOfTextBytes(char* data, std::size_t size, CharsetReport& report) {
   constexpr char kEndOfText = 0x1A;
-  if (text.find(kEndOfText) == std::string::npos) return;
+  const std::string_view text(data, size);
+  std::size_t at = text.find(kEndOfText);
+  if (at == std::string_view::npos) return size;
+  // Lines are counted on the text as it came, before anything moves.
   LineCounter lines(text);
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != kEndOfText) {
-      text[kept++] = text[i];
-      continue;
-    }
+  for (; at != std::string_view::npos; at = text.find(kEndOfText, at + 1)) {
     ++report.replaced;
     CharsetReplacement dropped;
-    dropped.line = lines.lineAt(i);
+    dropped.line = lines.lineAt(at);
     dropped.codePoint = 0x1A;
     report.keep(std::move(dropped));
   }
-  text.resize(kept);
+  return static_cast<std::size_t>(std::remove(data, data + size, kEndOfText) - data);
+}
+
+void dropEndOfTextBytes(std::string& text, CharsetReport& report) {
+  text.resize(dropEndOfTextBytes(text.data(), text.size(), report));
+}
+
+// A text in Windows-1252 (plain ASCII among them) stays where it is, so that reading a
+// large book costs no second copy; any other encoding is written out once, anew.
+bool readTextAsWindows1252(WorkText& text, const SourceReading& reading, CharsetReport& report) {
+  report.found = findCharset(text.view(), reading.charset, /*html=*/false);
+  if (report.found.charset != Charset::kWindows1252) {
+    try {
+      const std::string decoded =
+          toWindows1252(text.view(), report.found.charset, report, /*forHtml=*/false);
+      releaseWorkText(text);
+      if (!assignWorkText(text, decoded)) return false;
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+  if (text.hasText()) {
+    setWorkTextLength(text, dropEndOfTextBytes(text.buffer.get(),
+                                               static_cast<std::size_t>(text.length), report));
+  }
+  return true;
 }
 
 void applyLineBreakRule(WorkText& text, int sourceType, bool stripLineBreaks) {
@@ -216,15 +240,8 @@ LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreak
       break;
     }
     default:
-      if (reading.unicode) {
-        try {
-          std::string decoded =
-              readAsWindows1252(text.view(), reading.charset, /*html=*/false, report);
-          dropEndOfTextBytes(decoded, report);
-          if (!assignWorkText(text, decoded)) return LoadStatus::kNoWorkBuffer;
-        } catch (const std::bad_alloc&) {
-          return LoadStatus::kNoWorkBuffer;
-        }
+      if (reading.unicode && !readTextAsWindows1252(text, reading, report)) {
+        return LoadStatus::kNoWorkBuffer;
       }
       if (text.hasText()) {
         setWorkTextLength(text, normalizeTextFileBytes(text.buffer.get(),

@@ -71,6 +71,15 @@ TEST_F(ReadingTest, AnEndOfTextByteIsDroppedAndToldWhereTheClassicReadingStopsAt
             "handheld: U+001A line 2 (dropped), an invalid sequence E2 82 line 3 (as '?')\n");
   ASSERT_EQ(runCommand(runBuildCommand, {"old.txt", "--classic", "-q"}).exitCode, 0);
   EXPECT_EQ(stored("old.pdb"), "first\nsecond ");
+  // Several in a Windows-1252 text, kept where it was read: each on its own line.
+  writeFile("dos.txt", "a\x1A\r\nb\r\n\r\nc\x1A\x1A\r\nd\x1A\r\n");
+  const CommandRun dos = runCommand(runBuildCommand, {"dos.txt"});
+  ASSERT_EQ(dos.exitCode, 0) << dos.err;
+  EXPECT_EQ(stored("dos.pdb"), "a\nb\n\nc\nd\n");
+  EXPECT_EQ(dos.err,
+            "quillet: 'dos.txt' read as Windows-1252 (default); 4 characters have no form on "
+            "the handheld: U+001A line 1 (dropped), U+001A line 4 (dropped), U+001A line 4 "
+            "(dropped), U+001A line 5 (dropped)\n");
 }
 
 TEST_F(ReadingTest, AWindows1252TextReadBackAsUtf8IsTheSameText) {
