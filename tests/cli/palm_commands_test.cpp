@@ -109,6 +109,11 @@ TEST_F(PalmCommandsTest, InstallFailsWhenNoNameMatchesOrADocCannotBeReadOrCopied
   };
   EXPECT_EQ(run.err, notCopied("install") + notCopied("backup"));
   EXPECT_TRUE(flagSet("7"));  // the user is marked all the same, as the application does
+
+  writeFile(registry.file(), "REGEDIT4\r\n");  // no Palm folder: said once, nothing more
+  run = runCommand(runInstallCommand, {book, "-u", "Ann Smith"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "Registry Error: Cannot locate a path to the Palm folder\n");
 }
 
 TEST_F(PalmCommandsTest, InstallUsageErrors) {
