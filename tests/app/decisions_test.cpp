@@ -43,13 +43,6 @@ TEST(CommandLineTest, ReadArgumentStopsAtWhiteSpaceOrTheClosingQuote) {
   EXPECT_EQ(readArgument("a\r\nb", 0), "a");
 }
 
-TEST(CommandLineTest, LastWordIsTheTextAfterTheLastBlank) {
-  EXPECT_EQ(lastWord("q.exe C:\\books\\a.txt"), "C:\\books\\a.txt");
-  EXPECT_EQ(lastWord("q.exe \"C:\\my books\\a.txt\""), "books\\a.txt\"");
-  EXPECT_EQ(lastWord("q.exe "), "");
-  EXPECT_FALSE(lastWord("q.exe"));
-}
-
 TEST(FlowStateTest, NamesAndFilesBeyondTheirSlotsOrCountsAreRefused) {
   FlowState flow;
   EXPECT_TRUE(addCommandLineUser(flow, ""));  // "-u" at the end of the line
@@ -78,14 +71,6 @@ TEST(FlowStateTest, StartingOverWinsOverMovingOn) {
   EXPECT_EQ(pendingRequest(flow), FlowRequest::kStartOver);
 }
 
-TEST(OptionsRulesTest, DocumentNamesAreTheSameInEveryRun) {
-  DocNameGenerator names;
-  EXPECT_EQ(names.nextName(), "New Doc 0041");
-  EXPECT_EQ(names.nextName(), "New Doc 8467");
-  EXPECT_EQ(names.nextName(), "New Doc 6334");
-  EXPECT_EQ(DocNameGenerator().next(), 41);
-}
-
 TEST(OptionsRulesTest, BrowsingSetsTheKindByTheEndingAndTheFilterFollowsTheKind) {
   EXPECT_EQ(sourceTypeAfterBrowse("C:\\a.xyz", kSourceBlankDoc), kSourceTextFile);
   EXPECT_EQ(sourceTypeAfterBrowse("C:\\a.xyz", kSourceHtmlFile), kSourceHtmlFile);
@@ -97,15 +82,9 @@ TEST(OptionsRulesTest, BrowsingSetsTheKindByTheEndingAndTheFilterFollowsTheKind)
   for (const auto& [kind, filter] : filters) EXPECT_EQ(browseFilterIndex(kind), filter) << kind;
 }
 
-TEST(OptionsRulesTest, PreviewEditsBelowThirtyThousandBytesAndNamesAreCutTo32) {
+TEST(OptionsRulesTest, PreviewEditsBelowThirtyThousandBytes) {
   EXPECT_TRUE(previewIsEditable(29999));
   EXPECT_FALSE(previewIsEditable(30000));
-  char name[40] = "012345678901234567890123456789012345678";  // 39 characters
-  cutPalmName(name);
-  EXPECT_STREQ(name, "01234567890123456789012345678901");
-  char shortName[40] = "Short";
-  cutPalmName(shortName);
-  EXPECT_STREQ(shortName, "Short");
 }
 
 PalmUserList usersNamed(std::initializer_list<const char*> names) {

@@ -108,10 +108,13 @@ TEST_F(AppTest, ContinueNumbersOnlyUnnamedDocumentsAndStoresFieldsCutToTheirWidt
   accept("");
   EXPECT_EQ(fieldText(options.palmName), "New Doc 8467");
   accept("", std::string(300, 'p'));
+  EXPECT_EQ(fieldText(options.palmName), "New Doc 6334");
   AppOptions stored;
   loadAppOptions(stored, key.c_str());
   EXPECT_EQ(fieldText(stored.sourcePath), std::string(259, 'p'));
   EXPECT_EQ(flow.advanceRequest, 4);
+  accept(std::string(39, 'n'));  // names are cut to 32
+  EXPECT_EQ(fieldText(options.palmName), std::string(32, 'n'));
   // Text fields keep the bytes after their end as the store holds them.
   setFieldText(options.palmName, "An older, longer name");
   accept("Hi");

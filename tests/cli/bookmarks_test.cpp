@@ -1,16 +1,8 @@
 // Bookmarks: the records a build writes after the text, byte for byte, what they are named
 // after, what a Doc keeps of them, and what is refused.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "app/bookmarks.h"
-#include "cli/commands.h"
 #include "format/byte_order.h"
-#include "format/doc_importer.h"
 #include "tests/cli/cli_test_support.h"
-#include "tests/support/test_support.h"
 
 namespace quillet {
 
@@ -18,24 +10,20 @@ namespace {
 
 using namespace testing_support;
 
-class BookmarksTest : public ::testing::Test {
- protected:
-  TempDir dir;
-  ScopedCurrentDir cwd{dir.path()};
+using BookmarksTest = CliTest;
 
-  // The records after the text records, each as hex.
-  static std::vector<std::string> bookmarkRecords(const std::string& path) {
-    const Bytes db = readFile(path);
-    const unsigned records = loadBE16(&db[76]);
-    const unsigned textRecords = loadBE16(&db[loadBE32(&db[78]) + 8]);
-    std::vector<std::string> found;
-    for (unsigned k = textRecords + 1; k < records; ++k) {
-      const std::size_t end = k + 1 < records ? loadBE32(&db[78 + 8 * (k + 1)]) : db.size();
-      found.push_back(hexOf(Bytes(db.begin() + loadBE32(&db[78 + 8 * k]), db.begin() + end)));
-    }
-    return found;
+// The records after the text records, each as hex.
+std::vector<std::string> bookmarkRecords(const std::string& path) {
+  const Bytes db = readFile(path);
+  const unsigned records = loadBE16(&db[76]);
+  const unsigned textRecords = loadBE16(&db[loadBE32(&db[78]) + 8]);
+  std::vector<std::string> found;
+  for (unsigned k = textRecords + 1; k < records; ++k) {
+    const std::size_t end = k + 1 < records ? loadBE32(&db[78 + 8 * (k + 1)]) : db.size();
+    found.push_back(hexOf(Bytes(db.begin() + loadBE32(&db[78 + 8 * k]), db.begin() + end)));
   }
-};
+  return found;
+}
 
 TEST_F(BookmarksTest, EachMatchingLineGetsARecordOfItsNameAndOffsetAfterTheText) {
   const std::string lf = "CHAPTER I\nIt was dark.\n\nChapter  II\tThe Return of the Keeper\nend\n";
@@ -48,9 +36,7 @@ TEST_F(BookmarksTest, EachMatchingLineGetsARecordOfItsNameAndOffsetAfterTheText)
   };
   for (const std::string& text : {lf, crlf}) {
     writeFile("book.txt", text);
-    const CommandRun run =
-        runCommand(runBuildCommand, {"book.txt", "--bookmark", "^(CHAPTER|Chapter) +[IVX]+", "-q"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(build({"book.txt", "--bookmark", "^(CHAPTER|Chapter) +[IVX]+", "-q"}), 0);
     EXPECT_EQ(bookmarkRecords("book.pdb"), expected);
     // Record 0 counts the text records alone: the importer reads the text as ever.
     EXPECT_EQ(runCommand(runImportCommand, {"book.pdb"}).out, lf);
@@ -58,19 +44,17 @@ TEST_F(BookmarksTest, EachMatchingLineGetsARecordOfItsNameAndOffsetAfterTheText)
               "0\tCHAPTER I\n24\tChapter II The \n");
   }
   // A Doc rebuilt from it holds the same bookmark records.
-  ASSERT_EQ(runCommand(runBuildCommand, {"book.pdb", "-o", "again.pdb", "-q"}).exitCode, 0);
+  ASSERT_EQ(build({"book.pdb", "-o", "again.pdb", "-q"}), 0);
   EXPECT_EQ(bookmarkRecords("again.pdb"), expected);
-  EXPECT_TRUE(bookmarkRecords((runCommand(runBuildCommand,
-                                          {"book.pdb", "-o", "none.pdb", "-q", "--no-bookmarks"}),
-                               "none.pdb"))
-                  .empty());
+  ASSERT_EQ(build({"book.pdb", "-o", "none.pdb", "-q", "--no-bookmarks"}), 0);
+  EXPECT_TRUE(bookmarkRecords("none.pdb").empty());
 }
 
 TEST_F(BookmarksTest, NoMatchGivesTheSameBytesAsNoOptionAndBlankLinesGiveNoName) {
   writeFile("book.txt", "   \t \nplain text\n");
-  ASSERT_EQ(runCommand(runBuildCommand, {"book.txt", "-o", "plain.pdb", "-q"}).exitCode, 0);
+  ASSERT_EQ(build({"book.txt", "-o", "plain.pdb", "-q"}), 0);
   for (const char* pattern : {"^nothing here", "^\\s+$"}) {
-    ASSERT_EQ(runCommand(runBuildCommand, {"book.txt", "--bookmark", pattern, "-q"}).exitCode, 0);
+    ASSERT_EQ(build({"book.txt", "--bookmark", pattern, "-q"}), 0);
     EXPECT_EQ(readFile("book.pdb"), readFile("plain.pdb")) << pattern;
   }
   EXPECT_EQ(bookmarkName("  a \t\xA0 b  "), "a b");

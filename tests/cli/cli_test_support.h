@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "format/doc_importer.h"
 #include "tests/support/test_support.h"
 
 namespace quillet {
@@ -25,6 +26,17 @@ CommandRun runCommand(Command command, const std::vector<std::string>& args) {
   const int code = command(args);
   std::fflush(stdout);
   return {code, testing::internal::GetCapturedStdout(), testing::internal::GetCapturedStderr()};
+}
+
+// quillet build with its words, its output unseen: the exit code.
+inline int build(const std::vector<std::string>& args) {
+  return runCommand(runBuildCommand, args).exitCode;
+}
+
+// The text stored in a database, or "<not a doc>".
+inline std::string stored(const std::string& path) {
+  const ImportedDoc doc = importDoc(path.c_str());
+  return doc.text ? std::string(doc.text.get(), doc.length) : "<not a doc>";
 }
 
 // Each test runs in a fresh current folder, over a registry of its own.

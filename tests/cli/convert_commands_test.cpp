@@ -1,19 +1,12 @@
 // quillet build, import, info and html, in-process in a folder of the test's own.
 #include <filesystem>
 
-#include "format/doc_importer.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace quillet {
 namespace {
 
 using namespace testing_support;
-
-// The text stored in a database.
-std::string stored(const std::string& path) {
-  const ImportedDoc doc = importDoc(path.c_str());
-  return doc.text ? std::string(doc.text.get(), doc.length) : "<not a doc>";
-}
 
 std::string header(const std::string& path, std::size_t from, std::size_t to) {
   const Bytes db = readFile(path);
@@ -32,14 +25,16 @@ TEST_F(BuildCommandTest, DefaultsToTheSourceBaseNameInTheCurrentFolderAndSaysWha
   EXPECT_NE(run.out.find("1 text record, 27 bytes of text"), std::string::npos) << run.out;
 }
 
-TEST_F(BuildCommandTest, TakesNameOutputAndPublicFormatQuietly) {
-  writeFile("t.txt", "text");
+TEST_F(BuildCommandTest, TakesNameOutputAndPublicFormatQuietlyAndADocSourceKeepsItsText) {
+  writeFile("t.txt", "a text\r\nwith \x85 high bytes\r\n");
+  ASSERT_EQ(build({"t.txt", "-q"}), 0);
   const CommandRun run = runCommand(
-      runBuildCommand, {"t.txt", "-o", "out.pdb", "--name=Shelf copy", "--public", "-q"});
+      runBuildCommand, {"t.pdb", "-o", "out.pdb", "--name=Shelf copy", "--public", "-q"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(run.out.empty());
   EXPECT_EQ(header("out.pdb", 0, 11), std::string("Shelf copy\0", 11));
   EXPECT_EQ(header("out.pdb", 60, 68), "TEXtREAd");
+  EXPECT_EQ(stored("out.pdb"), stored("t.pdb"));
 }
 
 TEST_F(BuildCommandTest, TheTypeFollowsTheEndingUnlessGiven) {
@@ -56,26 +51,17 @@ TEST_F(BuildCommandTest, TheTypeFollowsTheEndingUnlessGiven) {
   };
   for (auto [args, result] : cases) {
     args.push_back("--classic");  // the application's own reading, byte for byte
-    ASSERT_EQ(runCommand(runBuildCommand, args).exitCode, 0) << testing::PrintToString(args);
+    ASSERT_EQ(build(args), 0) << testing::PrintToString(args);
     EXPECT_EQ(stored(result.first), result.second);
   }
   // Today's reading puts a blank where -s joins two lines.
-  ASSERT_EQ(runCommand(runBuildCommand, {"t.txt", "-s", "-q"}).exitCode, 0);
+  ASSERT_EQ(build({"t.txt", "-s", "-q"}), 0);
   EXPECT_EQ(stored("t.pdb"), "one two\n\nthree");
-}
-
-TEST_F(BuildCommandTest, ADocSourceRebuildsTheSameText) {
-  writeFile("t.txt", "a text\r\nwith \x85 high bytes\r\n");
-  ASSERT_EQ(runCommand(runBuildCommand, {"t.txt", "-q"}).exitCode, 0);
-  ASSERT_EQ(runCommand(runBuildCommand, {"t.pdb", "-o", "again.pdb", "--public", "-q"}).exitCode,
-            0);
-  EXPECT_EQ(stored("again.pdb"), stored("t.pdb"));
-  EXPECT_EQ(header("again.pdb", 64, 68), "REAd");
 }
 
 TEST_F(BuildCommandTest, UsageErrorsExitWithTwoAndNeverWriteOverTheSource) {
   writeFile("t.txt", "text");
-  ASSERT_EQ(runCommand(runBuildCommand, {"t.txt", "-q"}).exitCode, 0);
+  ASSERT_EQ(build({"t.txt", "-q"}), 0);
   const Bytes doc = readFile("t.pdb");
   const CommandRun run = runCommand(runBuildCommand, {"t.pdb"});
   EXPECT_EQ(run.exitCode, 2);
@@ -93,8 +79,7 @@ TEST_F(BuildCommandTest, UsageErrorsExitWithTwoAndNeverWriteOverTheSource) {
                                             {"-t", "blank", "x.txt", "-o", "b.pdb"},
                                             {"a.txt", "sub/a.txt"},  // both would be ./a.pdb
                                             {"a.txt", "sub/a.txt", "-o", "nowhere"}};
-  for (const auto& args : cases)
-    EXPECT_EQ(runCommand(runBuildCommand, args).exitCode, 2) << testing::PrintToString(args);
+  for (const auto& args : cases) EXPECT_EQ(build(args), 2) << testing::PrintToString(args);
   EXPECT_EQ(readFile("t.pdb"), doc);
   EXPECT_FALSE(fileExists("a.pdb"));
   EXPECT_EQ(runCommand(runImportCommand, {"a.pdb", "b.pdb"}).exitCode, 2);
@@ -117,26 +102,10 @@ TEST_F(BuildCommandTest, SeveralSourcesGoIntoTheOutputFolderAndAFailureStopsNoOt
   EXPECT_NE(run.err.find("'empty.txt' gives an empty text"), std::string::npos) << run.err;
 }
 
-TEST_F(BuildCommandTest, AFailedBuildKeepsTheEarlierOutputAndLeavesNoTemporaryFile) {
-  TempDir temporary;
-  ScopedTemporaryFolder redirected(temporary.path().string());
-  writeFile("page.html", "<P>text");
-  writeFile("empty.txt", "");
-  writeFile("book.pdb", "an earlier book");
-  EXPECT_EQ(runCommand(runBuildCommand, {"page.html", "-q"}).exitCode, 0);
-  EXPECT_EQ(runCommand(runBuildCommand, {"empty.txt", "-q"}).exitCode, 1);
-  const CommandRun run = runCommand(runBuildCommand, {"empty.txt", "-o", "book.pdb"});
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "quillet: 'empty.txt' gives an empty text; no book made\n");
-  EXPECT_EQ(readFile("book.pdb"), bytesOf("an earlier book"));
-  EXPECT_EQ(countEntries(temporary.path().string()), 0u);
-  EXPECT_EQ(countEntries(dir.path().string()), 4u);  // the three files and page.pdb
-}
-
 TEST_F(BuildCommandTest, ImportWritesTheStoredTextByteForByteOrSaysWhyAFileIsNoDoc) {
   const std::string text = "line one\nline two \x93quoted\x94\n" + proseText(9000);
   writeFile("in.txt", text);
-  ASSERT_EQ(runCommand(runBuildCommand, {"in.txt", "-q"}).exitCode, 0);
+  ASSERT_EQ(build({"in.txt", "-q"}), 0);
   const CommandRun run = runCommand(runImportCommand, {"in.pdb", "-o", "back.txt"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(readFile("back.txt"), bytesOf(text));
@@ -149,7 +118,7 @@ TEST_F(BuildCommandTest, ImportWritesTheStoredTextByteForByteOrSaysWhyAFileIsNoD
 
 TEST_F(BuildCommandTest, InfoShowsHeaderRecordsAndDocHeader) {
   writeFile("t.txt", "abcabcx");
-  ASSERT_EQ(runCommand(runBuildCommand, {"t.txt", "-n", "abc", "--public", "-q"}).exitCode, 0);
+  ASSERT_EQ(build({"t.txt", "-n", "abc", "--public", "-q"}), 0);
   const CommandRun run = runCommand(runInfoCommand, {"t.pdb"});
   ASSERT_EQ(run.exitCode, 0);
   for (const char* line :
@@ -167,7 +136,7 @@ using HtmlCommandTest = CliTest;
 const char kPage[] =
     "<html><head><title>My Page</title></head>\n<body><h1>Top</h1>Caf&eacute;</body>";
 
-TEST_F(HtmlCommandTest, WritesMarkupOrThePublicFormToTheOutputFileOrStandardOutput) {
+TEST_F(HtmlCommandTest, WritesMarkupOrThePublicFormToTheOutputFile) {
   writeFile("page.html", kPage);
   const CommandRun run = runCommand(runHtmlCommand, {"page.html", "-o", "page.txt"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -180,28 +149,17 @@ TEST_F(HtmlCommandTest, WritesMarkupOrThePublicFormToTheOutputFileOrStandardOutp
       runCommand(runHtmlCommand, {"--public", "page.html", "--no-title", "-o", "p.txt"}).exitCode,
       0);
   EXPECT_EQ(readFile("p.txt"), bytesOf("My Page \r\n\r\nTop\r\n\r\nCaf\xE9<\x8D>"));
-  writeFile("in.html", "<p>x&lt;y &amp; <b>z</b>");
-  const CommandRun out = runCommand(runHtmlCommand, {"in.html", "--no-title"});
-  ASSERT_EQ(out.exitCode, 0) << out.err;
-  // After the paragraph's two line breaks, which the captured stream may translate.
-  EXPECT_TRUE(out.out.ends_with("x<y & Z")) << out.out;
 }
 
-TEST_F(HtmlCommandTest, FailuresKeepAnEarlierOutputAndUsageErrorsExitWithTwo) {
+TEST_F(HtmlCommandTest, AMissingSourceKeepsAnEarlierOutputAndUsageErrorsExitWithTwo) {
   writeFile("out.txt", "earlier");
   const CommandRun missing = runCommand(runHtmlCommand, {"missing.html", "-o", "out.txt"});
   EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_NE(missing.err.find("cannot open 'missing.html': No such file or directory"), std::string::npos) << missing.err;
+  EXPECT_EQ(missing.err, "quillet: cannot open 'missing.html': No such file or directory\n");
   EXPECT_EQ(readFile("out.txt"), bytesOf("earlier"));
   writeFile("in.html", "x");
-  EXPECT_EQ(runCommand(runHtmlCommand, {"in.html", "-o", "no/such/dir/out.txt"}).exitCode, 1);
-  const std::vector<std::string> usage[] = {
-      {}, {"in.html", "other.html"}, {"in.html", "--title"}, {"in.html", "-o", "in.html"}};
+  const std::vector<std::string> usage[] = {{}, {"in.html", "other.html"}, {"in.html", "--title"}};
   for (const auto& args : usage) EXPECT_EQ(runCommand(runHtmlCommand, args).exitCode, 2);
-  EXPECT_EQ(readFile("in.html"), bytesOf("x"));
-  const CommandRun help = runCommand(runHtmlCommand, {"--help"});
-  EXPECT_EQ(help.exitCode, 0);
-  EXPECT_NE(help.out.find("Usage: quillet html SOURCE.html"), std::string::npos);
 }
 
 }  // namespace

@@ -9,12 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
 #include "format/byte_order.h"
 #include "format/doc_builder.h"
-#include "format/doc_importer.h"
 #include "tests/cli/cli_test_support.h"
-#include "tests/support/test_support.h"
 
 namespace quillet {
 
@@ -120,11 +117,7 @@ std::vector<Damaged> damagedFrom(const Good& good) {
   return all;
 }
 
-class CorruptionTest : public ::testing::Test {
- protected:
-  TempDir dir;
-  ScopedCurrentDir cwd{dir.path()};
-};
+using CorruptionTest = CliTest;
 
 TEST_F(CorruptionTest, DamageIsToldTheTextIsAsBeforeAndSalvageTakesIt) {
   std::string accented = proseText(9000, 3);

@@ -10,10 +10,8 @@
 #include <vector>
 
 #include "base/file_io.h"
-#include "cli/commands.h"
 #include "format/doc_builder.h"
 #include "tests/cli/cli_test_support.h"
-#include "tests/support/test_support.h"
 
 namespace quillet {
 
@@ -179,6 +177,7 @@ TEST_F(FailuresTest, StandardInputIsReadAsTheTypeSays) {
   EXPECT_NE(withInput("book.pdb", [] { return runCommand(runInfoCommand, {"-"}); })
                 .out.find("Name:               \"Book\""),
             std::string::npos);
+  EXPECT_EQ(countEntries(temporary.path().string()), 0u);  // builds use no temporary file
 }
 
 }  // namespace

@@ -1,15 +1,8 @@
 // quillet's reading profiles from the outside: what a user sees of the unicode profile (the
 // report, --strict, the names) and the headings an HTML page gets bookmarks for.
-#include <gtest/gtest.h>
+#include <cstring>
 
-#include <string>
-#include <vector>
-
-#include "cli/commands.h"
-#include "format/byte_order.h"
-#include "format/doc_importer.h"
 #include "tests/cli/cli_test_support.h"
-#include "tests/support/test_support.h"
 
 namespace quillet {
 
@@ -17,21 +10,14 @@ namespace {
 
 using namespace testing_support;
 
-class ReadingTest : public ::testing::Test {
- protected:
-  TempDir dir;
-  ScopedCurrentDir cwd{dir.path()};
+using ReadingTest = CliTest;
 
-  static std::string stored(const std::string& path) {
-    const ImportedDoc doc = importDoc(path.c_str());
-    return doc.text ? std::string(doc.text.get(), doc.length) : "<not a doc>";
-  }
-  static std::string nameOf(const std::string& path) {
-    const Bytes db = readFile(path);
-    return std::string(reinterpret_cast<const char*>(db.data()),
-                       strnlen(reinterpret_cast<const char*>(db.data()), 32));
-  }
-};
+// A database's name, up to its NUL.
+std::string nameOf(const std::string& path) {
+  const Bytes db = readFile(path);
+  return std::string(reinterpret_cast<const char*>(db.data()),
+                     strnlen(reinterpret_cast<const char*>(db.data()), 32));
+}
 
 TEST_F(ReadingTest, AUtf8TextComesOutInWindows1252WithAReportOfWhatHadNoForm) {
   writeFile("story.txt",
@@ -54,7 +40,7 @@ TEST_F(ReadingTest, AUtf8TextComesOutInWindows1252WithAReportOfWhatHadNoForm) {
   EXPECT_NE(strict.err.find("nothing written (--strict)"), std::string::npos) << strict.err;
   EXPECT_FALSE(fileExists("story.pdb"));
   // The classic profile takes the bytes as they are.
-  ASSERT_EQ(runCommand(runBuildCommand, {"story.txt", "--classic", "-q"}).exitCode, 0);
+  ASSERT_EQ(build({"story.txt", "--classic", "-q"}), 0);
   EXPECT_EQ(stored("story.pdb"),
             "Lo\xC3\xAF"
             "c \xE2\x80\x94 caf\xC3\xA9\n\xE4\xB8\xAD and \xE2\x86\x92\n");
@@ -69,7 +55,7 @@ TEST_F(ReadingTest, AnEndOfTextByteIsDroppedAndToldWhereTheClassicReadingStopsAt
   EXPECT_EQ(run.err,
             "quillet: 'old.txt' read as UTF-8 (named); 2 characters have no form on the "
             "handheld: U+001A line 2 (dropped), an invalid sequence E2 82 line 3 (as '?')\n");
-  ASSERT_EQ(runCommand(runBuildCommand, {"old.txt", "--classic", "-q"}).exitCode, 0);
+  ASSERT_EQ(build({"old.txt", "--classic", "-q"}), 0);
   EXPECT_EQ(stored("old.pdb"), "first\nsecond ");
   // Several in a Windows-1252 text, kept where it was read: each on its own line.
   writeFile("dos.txt", "a\x1A\r\nb\r\n\r\nc\x1A\x1A\r\nd\x1A\r\n");
@@ -91,33 +77,26 @@ TEST_F(ReadingTest, AWindows1252TextReadBackAsUtf8IsTheSameText) {
   }
   writeFile("all.txt", everyCharacter);
   // Built as Windows-1252 (no valid UTF-8 in it), read back in UTF-8, built again: the same.
-  ASSERT_EQ(runCommand(runBuildCommand, {"all.txt", "-q"}).exitCode, 0);
+  ASSERT_EQ(build({"all.txt", "-q"}), 0);
   const CommandRun utf8 = runCommand(runImportCommand, {"all.pdb", "--to", "utf-8"});
   ASSERT_EQ(utf8.exitCode, 0);
   writeFile("back.txt", utf8.out);
-  ASSERT_EQ(runCommand(runBuildCommand, {"back.txt", "-q"}).exitCode, 0);
+  ASSERT_EQ(build({"back.txt", "-q"}), 0);
   EXPECT_EQ(stored("back.pdb"), everyCharacter);
 }
 
 TEST_F(ReadingTest, TheBookIsNamedAfterItsTitleItsDocOrItsNameCutToThirtyOneCharacters) {
   writeFile("page.html",
             "<title> The  Lamp &amp; the\nKeeper &mdash; a story in many parts </title>x");
-  ASSERT_EQ(runCommand(runBuildCommand, {"page.html", "-q"}).exitCode, 0);
+  ASSERT_EQ(build({"page.html", "-q"}), 0);
   EXPECT_EQ(nameOf("page.pdb"), "The Lamp & the Keeper \x97 a story");  // 31 characters
-  ASSERT_EQ(runCommand(runBuildCommand, {"page.pdb", "-o", "copy.pdb", "-q"}).exitCode, 0);
+  ASSERT_EQ(build({"page.pdb", "-o", "copy.pdb", "-q"}), 0);
   EXPECT_EQ(nameOf("copy.pdb"), nameOf("page.pdb"));  // a Doc keeps its own name
-  ASSERT_EQ(
-      runCommand(runBuildCommand, {"page.html", "-o", "n.pdb", "-n", "Caf\xC3\xA9", "-q"}).exitCode,
-      0);
+  ASSERT_EQ(build({"page.html", "-o", "n.pdb", "-n", "Caf\xC3\xA9", "-q"}), 0);
   EXPECT_EQ(nameOf("n.pdb"), "Caf\xE9");
-  ASSERT_EQ(runCommand(runBuildCommand, {"page.html", "-o", "c.pdb", "--classic", "-q"}).exitCode,
-            0);
+  ASSERT_EQ(build({"page.html", "-o", "c.pdb", "--classic", "-q"}), 0);
   EXPECT_EQ(nameOf("c.pdb"), "page");
-  const std::string long40(40, 'L');
-  ASSERT_EQ(
-      runCommand(runBuildCommand, {"page.html", "-o", "l.pdb", "-n", long40, "--classic", "-q"})
-          .exitCode,
-      0);
+  ASSERT_EQ(build({"page.html", "-o", "l.pdb", "-n", std::string(40, 'L'), "--classic", "-q"}), 0);
   EXPECT_EQ(nameOf("l.pdb"), std::string(32, 'L'));
 }
 
@@ -129,7 +108,7 @@ TEST_F(ReadingTest, AnHtmlPageGetsABookmarkForEachHeadingOfTheLevelsAsked) {
   for (const bool publicFormat : {false, true}) {
     std::vector<std::string> args = {"page.html", "--bookmarks", "-q", "--classic"};
     if (publicFormat) args.push_back("--public");
-    ASSERT_EQ(runCommand(runBuildCommand, args).exitCode, 0);
+    ASSERT_EQ(build(args), 0);
     const std::string text = stored("page.pdb");
     const ImportedDoc doc = importDoc("page.pdb");
     ASSERT_EQ(doc.bookmarks.size(), 2u);
@@ -143,21 +122,15 @@ TEST_F(ReadingTest, AnHtmlPageGetsABookmarkForEachHeadingOfTheLevelsAsked) {
                 publicFormat ? (bookmark.name.substr(0, 4)) : "<HEADER");
     }
     // The text is the one a build without bookmarks stores.
-    ASSERT_EQ(runCommand(runBuildCommand, {"page.html", "-o", "plain.pdb", "-q", "--classic",
-                                           publicFormat ? "--public" : "--classic"})
-                  .exitCode,
+    ASSERT_EQ(build({"page.html", "-o", "plain.pdb", "-q", "--classic",
+                     publicFormat ? "--public" : "--classic"}),
               0);
     EXPECT_EQ(stored("plain.pdb"), text);
   }
-  ASSERT_EQ(
-      runCommand(runBuildCommand, {"page.html", "--bookmarks", "--bookmark-levels", "4", "-q"})
-          .exitCode,
-      0);
+  ASSERT_EQ(build({"page.html", "--bookmarks", "--bookmark-levels", "4", "-q"}), 0);
   ASSERT_EQ(importDoc("page.pdb").bookmarks.size(), 1u);
   EXPECT_EQ(importDoc("page.pdb").bookmarks[0].name, "Small");
-  EXPECT_EQ(
-      runCommand(runBuildCommand, {"page.html", "--bookmarks", "--bookmark-levels", "7"}).exitCode,
-      2);
+  EXPECT_EQ(build({"page.html", "--bookmarks", "--bookmark-levels", "7"}), 2);
 }
 
 }  // namespace

@@ -282,12 +282,6 @@ TEST_F(PalmDesktopTest, TheUserNameLookupCutsLongNamesAndFallsBackToTheFolderNam
     lookupUserName(palm.path().c_str(), entry, folder);
     EXPECT_EQ(std::string(entry.userName), name);
   }
-  std::string read;
-  EXPECT_TRUE(readUsersFile(palm.path(), read));
-  EXPECT_EQ(bytesOf(read), usersDat);
-  EXPECT_EQ(usersFilePath(palm.path()), palm.pathOf("users.dat"));
-  EXPECT_FALSE(readUsersFile(dir.file("Elsewhere"), read));
-  EXPECT_TRUE(read.empty());
 }
 
 TEST_F(PalmDesktopTest, InstallsTheTemporaryDocumentForOneUserAndDeletesIt) {

@@ -58,33 +58,24 @@ TEST_F(SourceLoadingTest, TextFilesFollowTheLineEndRulesHtmlIsConvertedAndBreaks
   }
 }
 
+// Joining with a blank (B) puts a space only between two visible characters.
 TEST(LineBreaksTest, StripJoinsSingleBreaksInPlainTextKeepsThemInHtmlAndShortensRuns) {
-  const struct { std::string text; bool html; std::string stripped; } cases[] = {
-    {"one\ntwo", false, "onetwo"}, {"one\n\ntwo", false, "one\n\ntwo"}, {"end\n", false, "end"},
-    {"one\n\n\n\ntwo", false, "one\n\ntwo"}, {"one\n\n\ntwo", false, "one\n\ntwo"},
-    {"one\ntwo", true, "one\ntwo"}, {"one\n\n\ntwo", true, "one\n\ntwo"},
-    {"a\n\n\n\n\nb\nc", true, "a\n\nb\nc"}, {"\nstart", false, "\nstart"},  // the first stays
-    {"\n", false, "\n"}, {"", false, ""}, {"\n\n", false, "\n\n"},  // short texts stay as they are
+  enum Form { P, H, B, HB };  // plain text, HTML; each also joined with a blank
+  const struct { std::string text; Form form; std::string stripped; } cases[] = {
+    {"one\ntwo", P, "onetwo"}, {"one\n\ntwo", P, "one\n\ntwo"}, {"end\n", P, "end"},
+    {"one\n\n\n\ntwo", P, "one\n\ntwo"}, {"one\n\n\ntwo", P, "one\n\ntwo"},
+    {"one\ntwo", H, "one\ntwo"}, {"one\n\n\ntwo", H, "one\n\ntwo"},
+    {"a\n\n\n\n\nb\nc", H, "a\n\nb\nc"}, {"\nstart", P, "\nstart"},  // the first stays
+    {"\n", P, "\n"}, {"", P, ""}, {"\n\n", P, "\n\n"},  // short texts stay as they are
+    {"for\nsoftware", B, "for software"}, {"for \nsoftware", B, "for software"},
+    {"for\n\tsoftware", B, "for\tsoftware"}, {"a\nb\nc", B, "a b c"},
+    {"a\n\nb", B, "a\n\nb"}, {"a\n\n\n\nb", B, "a\n\nb"}, {"end\n", B, "end"},
+    {"\nstart\nx", B, "\nstart x"}, {"one\ntwo\n\n\nthree", HB, "one\ntwo\n\nthree"},
   };
   for (const auto& c : cases) {
     WorkText text;
     ASSERT_TRUE(assignWorkText(text, c.text));
-    stripSingleLineBreaks(text, c.html);
-    EXPECT_EQ(textOf(text), c.stripped) << c.text;
-  }
-}
-
-TEST(LineBreaksTest, JoiningWithABlankPutsASpaceOnlyBetweenTwoVisibleCharacters) {
-  const struct { std::string text; bool html; std::string stripped; } cases[] = {
-    {"for\nsoftware", false, "for software"}, {"for \nsoftware", false, "for software"},
-    {"for\n\tsoftware", false, "for\tsoftware"}, {"a\nb\nc", false, "a b c"},
-    {"a\n\nb", false, "a\n\nb"}, {"a\n\n\n\nb", false, "a\n\nb"}, {"end\n", false, "end"},
-    {"\nstart\nx", false, "\nstart x"}, {"one\ntwo\n\n\nthree", true, "one\ntwo\n\nthree"},
-  };
-  for (const auto& c : cases) {
-    WorkText text;
-    ASSERT_TRUE(assignWorkText(text, c.text));
-    stripSingleLineBreaks(text, c.html, /*joinWithBlank=*/true);
+    stripSingleLineBreaks(text, c.form == H || c.form == HB, c.form == B || c.form == HB);
     EXPECT_EQ(textOf(text), c.stripped) << c.text;
   }
 }
