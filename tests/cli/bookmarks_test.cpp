@@ -66,7 +66,7 @@ TEST_F(BookmarksTest, ABadPatternIsAUsageErrorAndTooManyBookmarksWriteNothing) {
   const CommandRun bad = runCommand(runBuildCommand, {"book.txt", "--bookmark", "^(CHAPTER"});
   EXPECT_EQ(bad.exitCode, 2);
   EXPECT_NE(bad.err.find("bad --bookmark pattern '^(CHAPTER'"), std::string::npos) << bad.err;
-  // 32766 lines to mark and one text record: one record more than a database holds.
+  // 32766 lines to mark after 16 text records: more records than a database holds.
   std::string lines;
   for (int i = 0; i < 32766; ++i) lines += "x\n";
   writeFile("many.txt", lines);

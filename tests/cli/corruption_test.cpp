@@ -148,6 +148,9 @@ TEST_F(CorruptionTest, DamageIsToldTheTextIsAsBeforeAndSalvageTakesIt) {
       if (refused) continue;
       EXPECT_FALSE(doc.damage.empty());
       EXPECT_EQ(strict.err.rfind("quillet: 'bad.pdb' is damaged:\n  ", 0), 0u) << strict.err;
+      if (damaged.what.ends_with("past the end")) {
+        EXPECT_NE(strict.err.find(", past the end of the file ("), std::string::npos) << strict.err;
+      }
       const CommandRun salvage = runCommand(runImportCommand, {"bad.pdb", "--salvage"});
       EXPECT_EQ(salvage.exitCode, 0);
       EXPECT_EQ(salvage.out, text);

@@ -248,6 +248,23 @@ TEST(DocBuilderTest, GivesTheDatabaseOfBuildingByAppendsAndTheStoredTextBack) {
   }
 }
 
+TEST(DocBuilderTest, BookmarksFillTheRecordCeilingExactlyAndLongNamesAreCut) {
+  // Record 0, one text record and three bookmarks: five records, the ceiling.
+  DocOptions options;
+  options.name = "Marks";
+  options.maxRecords = 5;
+  options.bookmarks = {{"Twenty characters!!!", 3}, {"b", 1}, {"c", 2}};
+  Bytes db;
+  ASSERT_EQ(buildDocBytes("abcd", options, db).status, DocBuildStatus::kBuilt);
+  ASSERT_EQ(loadBE16(&db[76]), 5u);
+  // The last record: the first 15 bytes of its name, a NUL, its offset.
+  EXPECT_EQ(hexOf(Bytes(db.end() - 20, db.end())),
+            hexOf(concat({bytesOf("Twenty characte"), Bytes(1, 0), hexBytes("00 00 00 03")})));
+  options.bookmarks.push_back({"d", 0});
+  db.clear();
+  EXPECT_EQ(buildDocBytes("abcd", options, db).status, DocBuildStatus::kTooManyBookmarks);
+}
+
 TEST(DocBuilderTest, HeaderRecordThatCannotBeAddedLeavesTheEmptyDatabase) {
   injectFileFault({FileOp::kCreate, EACCES, /*skip=*/1});  // the appender's scratch file
   const Outcome built = run({.text = "hello"});
