@@ -7,9 +7,11 @@
 //   for them (U+0081 ...);
 // - any bytes read as Windows-1252, written in UTF-8 and read back, are the same bytes,
 //   with nothing replaced;
-// - a clean result round-trips the same way.
+// - a clean result round-trips the same way;
+// - a text read in place, in stretches of any size, gives the same text and report.
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -68,6 +70,23 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     for (const char undefined : {'\x81', '\x8D', '\x8F', '\x90', '\x9D'}) {
       check(count(out, std::string_view(&undefined, 1)) ==
             count(bytes, std::string{'\xC2', undefined}));
+    }
+  }
+
+  if (!html) {
+    HeapText block(static_cast<char*>(std::malloc(bytes.size() + 1)));
+    if (!bytes.empty()) std::memcpy(block.get(), bytes.data(), bytes.size());
+    CharsetReport inPlace;
+    const std::size_t stretch = 1 + (data[0] >> 4) * 3;
+    const std::size_t length = toWindows1252InPlace(block, bytes.size(), charset, inPlace, stretch);
+    check(std::string_view(block.get(), length) == out);
+    check(inPlace.replaced == report.replaced && inPlace.invalid == report.invalid &&
+          inPlace.first.size() == report.first.size());
+    for (std::size_t i = 0; i < report.first.size(); ++i) {
+      const CharsetReplacement& a = inPlace.first[i];
+      const CharsetReplacement& b = report.first[i];
+      check(a.line == b.line && a.codePoint == b.codePoint && a.written == b.written &&
+            a.original == b.original);
     }
   }
 

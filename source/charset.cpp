@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "base/ascii.h"
 #include "source/charset_tables.h"
@@ -422,7 +424,11 @@ namespace {
 // Counts what is replaced, and keeps the first few with their lines.
 class Reporter {
  public:
-  Reporter(CharsetReport& report, LineCounter lines) : report_(report), lines_(lines) {}
+  // linesWanted false: the report holds as many as it keeps, so later ones are only counted.
+  Reporter(CharsetReport& report, LineCounter lines, bool linesWanted = true)
+      : report_(report), lines_(lines), kept_(linesWanted ? 0 : CharsetReport::kKept) {}
+
+  std::size_t lineAt(std::size_t offset) { return lines_.lineAt(offset); }
 
   void replaced(char32_t cp, std::size_t offset, std::string_view written) {
     ++report_.replaced;
@@ -442,7 +448,7 @@ class Reporter {
     CharsetReplacement r;
     r.line = lines_.lineAt(offset);
     r.codePoint = kReplacementCharacter;
-    r.written = "?";
+    r.written.assign(1, '?');  // not = "?": GCC 12 then warns falsely (-Wrestrict)
     r.invalid = true;
     r.original = original;
     report_.keep(std::move(r));
@@ -451,7 +457,7 @@ class Reporter {
  private:
   CharsetReport& report_;
   LineCounter lines_;
-  std::size_t kept_ = 0;
+  std::size_t kept_;
 };
 
 // Takes decoded characters in order, puts each stretch that needs it in NFC, and writes
@@ -781,6 +787,93 @@ std::string toWindows1252(std::string_view bytes, Charset charset, CharsetReport
   return out;
 }
 
+namespace {
+
+// Just after the first line feed at or after `from` that an ASCII character follows, or
+// the end. Such a line feed is a whole character in every encoding read here, and neither
+// it nor the character after it ever joins a mark, so text decoded up to it and from it
+// comes out as if decoded in one go. For UTF-16, `from` lies on a unit boundary.
+std::size_t stretchEnd(std::string_view bytes, std::size_t from, Charset charset) {
+  const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+  if (charset == Charset::kUtf8) {
+    for (std::size_t lf = bytes.find('\n', from); lf != std::string_view::npos;
+         lf = bytes.find('\n', lf + 1)) {
+      if (lf + 1 == bytes.size() || byteAt(lf + 1) < 0x80) return lf + 1;
+    }
+    return bytes.size();
+  }
+  // UTF-16: the unit 0x000A, its low byte first (little-endian) or second.
+  const std::size_t lowAt = charset == Charset::kUtf16Le ? 0 : 1;
+  const auto unitAt = [&](std::size_t i) {
+    return lowAt == 0 ? byteAt(i + 1) << 8 | byteAt(i) : byteAt(i) << 8 | byteAt(i + 1);
+  };
+  std::size_t at = from;
+  while (at + 2 <= bytes.size()) {
+    const std::size_t lf = bytes.find('\n', at + lowAt);
+    if (lf == std::string_view::npos) break;
+    const std::size_t unitStart = lf - lowAt;
+    if ((unitStart - from) % 2 != 0) {
+      at = unitStart + 1;  // the byte lies in the other half of a unit
+      continue;
+    }
+    at = unitStart + 2;
+    if (at > bytes.size() || unitAt(unitStart) != '\n') continue;
+    if (at + 2 > bytes.size()) return bytes.size();  // nothing, or an odd byte, follows
+    if (unitAt(at) < 0x80) return at;
+  }
+  return bytes.size();
+}
+
+}  // namespace
+
+std::size_t toWindows1252InPlace(HeapText& block, std::size_t size, Charset charset,
+                                 CharsetReport& report, std::size_t stretch) {
+  if (charset == Charset::kWindows1252) return size;
+  char* data = block.get();
+  const std::string_view all(data, size);
+  const bool utf8 = charset == Charset::kUtf8;
+  const bool bigEndian = charset == Charset::kUtf16Be;
+  const std::size_t unit = utf8 ? 1 : 2;
+  const std::size_t step = std::max(unit, stretch / unit * unit);
+  std::size_t read = byteOrderMarkLength(all, charset);
+  std::size_t written = 0;
+  std::size_t line = 1;
+  std::string piece;
+  std::string spill;  // what no longer fits behind the reading, kept until the end
+  while (read < size) {
+    const std::size_t end = stretchEnd(all, std::min(size, read + step - unit), charset);
+    const std::string_view upToEnd = all.substr(0, end);
+    const bool linesWanted = report.first.size() < CharsetReport::kKept;
+    Reporter reporter(report, LineCounter(upToEnd, unit, bigEndian, read, line), linesWanted);
+    piece.clear();
+    Windows1252Writer writer(piece, reporter, /*forHtml=*/false);
+    if (utf8) {
+      decodeUtf8Into(upToEnd, read, writer);
+    } else {
+      decodeUtf16Into(upToEnd, read, bigEndian, writer);
+    }
+    writer.finish();
+    // Counted before the stretch is written over.
+    if (linesWanted) line = reporter.lineAt(end);
+    if (spill.empty() && written + piece.size() <= end) {
+      std::memcpy(data + written, piece.data(), piece.size());
+      written += piece.size();
+    } else {
+      spill += piece;
+    }
+    read = end;
+  }
+  if (!spill.empty()) {
+    char* grown = static_cast<char*>(std::realloc(data, written + spill.size() + 1));
+    if (grown == nullptr) throw std::bad_alloc();
+    static_cast<void>(block.release());
+    block.reset(grown);
+    std::memcpy(grown + written, spill.data(), spill.size());
+    written += spill.size();
+  }
+  return written;
+}
+
 std::string readAsWindows1252(std::string_view bytes, std::optional<Charset> named, bool html,
                               CharsetReport& report) {
   report.found = findCharset(bytes, named, html);
@@ -814,12 +907,31 @@ std::string windows1252ToUtf8(std::string_view text) {
 
 std::size_t LineCounter::lineAt(std::size_t offset) {
   if (offset < position_) {
-    position_ = 0;
-    line_ = 1;
+    position_ = origin_;
+    line_ = originLine_;
     afterCr_ = false;
   }
   const auto* bytes = reinterpret_cast<const unsigned char*>(source_.data());
   const std::size_t stop = std::min(offset, source_.size());
+  if (unit_ == 1 && stop > position_) {
+    // Counted a kind of byte at a time: a text without replacements is still counted
+    // whole when it is read a stretch at a time.
+    const std::string_view part = source_.substr(position_, stop - position_);
+    std::size_t breaks = 0;
+    for (std::size_t lf = part.find('\n'); lf != std::string_view::npos;
+         lf = part.find('\n', lf + 1)) {
+      ++breaks;
+    }
+    if (afterCr_ && part.front() == '\n') --breaks;
+    for (std::size_t cr = part.find('\r'); cr != std::string_view::npos;
+         cr = part.find('\r', cr + 1)) {
+      if (cr + 1 == part.size() || part[cr + 1] != '\n') ++breaks;  // else its LF counted it
+    }
+    line_ += breaks;
+    afterCr_ = part.back() == '\r';
+    position_ = stop;
+    return line_;
+  }
   for (; position_ + unit_ <= stop; position_ += unit_) {
     unsigned value = bytes[position_];
     if (unit_ == 2) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/heap_text.h"
+
 namespace quillet {
 
 // Character sets: finding the one a source is written in, decoding it, and writing every
@@ -94,6 +96,16 @@ struct CharsetReport {
 std::string toWindows1252(std::string_view bytes, Charset charset, CharsetReport& report,
                           bool forHtml = false);
 
+// toWindows1252 on text held in a block from malloc, written back into the same block a
+// stretch of lines at a time, so that a large book is never held twice. Gives the same
+// text and report; returns the text's new length. The block is grown (and so may move)
+// only when the text written overtakes what is left to read. Throws std::bad_alloc, with
+// the block's contents lost, when memory runs out. `stretch` is the least number of bytes
+// read at a time (tests make it small).
+inline constexpr std::size_t kInPlaceStretch = std::size_t{1} << 20;
+std::size_t toWindows1252InPlace(HeapText& block, std::size_t size, Charset charset,
+                                 CharsetReport& report, std::size_t stretch = kInPlaceStretch);
+
 // findCharset, then toWindows1252; report.found says what was found.
 std::string readAsWindows1252(std::string_view bytes, std::optional<Charset> named, bool html,
                               CharsetReport& report);
@@ -111,6 +123,11 @@ class LineCounter {
   // unit: 1 for 8-bit text and UTF-8, 2 for UTF-16 (bigEndian says which order).
   explicit LineCounter(std::string_view source, std::size_t unit = 1, bool bigEndian = false)
       : source_(source), unit_(unit), bigEndian_(bigEndian) {}
+  // Counting from `from`, the start of line `line`; no offset before it is asked for.
+  LineCounter(std::string_view source, std::size_t unit, bool bigEndian, std::size_t from,
+              std::size_t line)
+      : source_(source), unit_(unit), bigEndian_(bigEndian), origin_(from), originLine_(line),
+        position_(from), line_(line) {}
 
   // The 1-based line of the character at offset.
   std::size_t lineAt(std::size_t offset);
@@ -119,6 +136,8 @@ class LineCounter {
   std::string_view source_;
   std::size_t unit_;
   bool bigEndian_;
+  std::size_t origin_ = 0;
+  std::size_t originLine_ = 1;
   std::size_t position_ = 0;
   std::size_t line_ = 1;
   bool afterCr_ = false;

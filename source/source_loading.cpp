@@ -97,19 +97,24 @@ void dropEndOfTextBytes(std::string& text, CharsetReport& report) {
   text.resize(dropEndOfTextBytes(text.data(), text.size(), report));
 }
 
-// A text in Windows-1252 (plain ASCII among them) stays where it is, so that reading a
-// large book costs no second copy; any other encoding is written out once, anew.
+// The text is decoded where it lies (Windows-1252, plain ASCII among it, is left as it
+// is), so that reading a large book costs no second copy of it.
 bool readTextAsWindows1252(WorkText& text, const SourceReading& reading, CharsetReport& report) {
   report.found = findCharset(text.view(), reading.charset, /*html=*/false);
-  if (report.found.charset != Charset::kWindows1252) {
+  if (text.hasText() && report.found.charset != Charset::kWindows1252) {
+    std::size_t length = 0;
     try {
-      const std::string decoded =
-          toWindows1252(text.view(), report.found.charset, report, /*forHtml=*/false);
-      releaseWorkText(text);
-      if (!assignWorkText(text, decoded)) return false;
+      length = toWindows1252InPlace(text.buffer, static_cast<std::size_t>(text.length),
+                                    report.found.charset, report);
     } catch (const std::bad_alloc&) {
+      releaseWorkText(text);
       return false;
     }
+    if (length > kMaxWorkTextLength) {
+      releaseWorkText(text);
+      return false;
+    }
+    setWorkTextLength(text, length);
   }
   if (text.hasText()) {
     setWorkTextLength(text, dropEndOfTextBytes(text.buffer.get(),

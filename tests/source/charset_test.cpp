@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -221,6 +223,63 @@ TEST(CharsetTest, TheReportKeepsTheFirstEightWithTheirLines) {
   std::vector<std::size_t> lines;
   for (const auto& r : merged.first) lines.push_back(r.line);
   EXPECT_EQ(lines, (std::vector<std::size_t>{1, 2, 3, 4, 5, 6, 9, 9}));
+}
+
+// Everything a report holds, in one line.
+std::string described(const CharsetReport& report) {
+  std::string out = std::to_string(report.replaced) + " " + std::to_string(report.invalid);
+  for (const CharsetReplacement& r : report.first) {
+    out += " | " + std::to_string(r.line) + " " + std::to_string(r.codePoint) + " '" +
+           r.written + "' " + (r.invalid ? "invalid " + r.original : "");
+  }
+  return out;
+}
+
+TEST(CharsetTest, ReadingInPlaceAStretchAtATimeGivesWhatReadingInOneGoGives) {
+  std::u32string manyLines;
+  for (int i = 0; i < 20; ++i) manyLines += U"line \u0142\n";
+  const std::u32string texts[] = {
+      // Marks just after a line feed, line ends of every kind, zero-width characters.
+      U"e\n\u0301x\n\na\u0308\r\n\u0308\rb\u200B\u2003\n\u4E2D"s,
+      // A character with a canonical equivalent just after a line feed.
+      U"\uFE61\n\uF909A\n\u212B\n"s,
+      // Each written longer than it was read, so the writing overtakes the reading.
+      U"\u33C2\u33C2\u33C2\n\u33C2\u33C2\nend\u33C2"s,
+      // More replacements than a report keeps, on many lines.
+      manyLines,
+      // Units holding a byte 0x0A that is no line feed; a character beyond the BMP.
+      U"\u0A0D\u0D0A\u0A0A\n\U0001F600\n\u0A05\u0100\u0A05\n"s,
+      U""s,
+  };
+  std::vector<std::pair<std::string, Charset>> sources;
+  for (const std::u32string& text : texts) {
+    // Lines are counted alike in bytes and in 16-bit units.
+    CharsetReport bytes, units;
+    EXPECT_EQ(toWindows1252(utf8(text), Charset::kUtf8, bytes),
+              toWindows1252(utf16(text, false), Charset::kUtf16Le, units));
+    EXPECT_EQ(described(bytes), described(units));
+    sources.push_back({utf8(text), Charset::kUtf8});
+    sources.push_back({"\xEF\xBB\xBF" + utf8(text), Charset::kUtf8});
+    sources.push_back({utf16(text, false), Charset::kUtf16Le});
+    sources.push_back({"\xFE\xFF" + utf16(text, true), Charset::kUtf16Be});
+  }
+  // Invalid sequences at line ends: cut short, a lone surrogate, an odd last byte.
+  sources.push_back({"a\xE2\x82\nb\xFF\n\xC3", Charset::kUtf8});
+  sources.push_back({utf16(U"a\n", false) + "\x00\xD8\x0A\x00x", Charset::kUtf16Le});
+  for (const auto& [bytes, charset] : sources) {
+    CharsetReport whole;
+    const std::string expected = toWindows1252(bytes, charset, whole);
+    for (const std::size_t stretch : {1, 2, 3, 7, 64, 1 << 20}) {
+      SCOPED_TRACE(testing::Message() << static_cast<int>(charset) << " stretch " << stretch
+                                      << " bytes " << bytes.size());
+      HeapText block(static_cast<char*>(std::malloc(bytes.size() + 1)));
+      std::memcpy(block.get(), bytes.data(), bytes.size());
+      CharsetReport report;
+      const std::size_t length = toWindows1252InPlace(block, bytes.size(), charset, report, stretch);
+      EXPECT_EQ(std::string(block.get(), length), expected);
+      EXPECT_EQ(described(report), described(whole));
+    }
+  }
 }
 
 TEST(CharsetTest, TheCharsetIsFoundByMarkThenNameThenMetaThenContent) {
