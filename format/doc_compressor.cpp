@@ -83,20 +83,15 @@ RecordMatchIndex::RecordMatchIndex(const unsigned char* input, std::size_t n)
     : size_(static_cast<int>(n)) {
   if (n > 0) std::memcpy(text_, input, n);
   std::memset(text_ + n, 0, sizeof text_ - n);
-  for (Chains* chains : {&pairs_, &triples_, &quads_}) {
+  for (Chains* chains : {&triples_, &quads_}) {
     std::fill(std::begin(chains->head), std::end(chains->head), kEndOfChain);
     chains->next[kEndOfChain] = kEndOfChain;
   }
   // Linking from the back puts every chain in increasing order. A key that would run past
   // the end of the input is not linked.
-  for (int q = size_ - 2; q >= 0 && q + 4 > size_; --q) {
-    const std::uint32_t quad = loadQuad(text_ + q);  // the padding reads as zeros
-    link(pairs_, quad & 0xFFFF, q);
-    if (q + 3 <= size_) link(triples_, quad & 0xFFFFFF, q);
-  }
+  if (size_ >= 3) link(triples_, loadQuad(text_ + size_ - 3) & 0xFFFFFF, size_ - 3);
   for (int q = size_ - 4; q >= 0; --q) {
     const std::uint32_t quad = loadQuad(text_ + q);
-    link(pairs_, quad & 0xFFFF, q);
     link(triples_, quad & 0xFFFFFF, q);
     link(quads_, quad, q);
   }
@@ -122,29 +117,17 @@ int RecordMatchIndex::firstInWindow(Chains& chains, std::size_t bucket, int floo
   return q;
 }
 
-// How many of the bytes at q and p agree, counting from the first, up to limit.
-int RecordMatchIndex::commonPrefix(int q, int p, int limit) const {
-  int agreed = 0;
-  for (;;) {
-    const int more = agreedBytes(loadWord(text_ + q + agreed) ^ loadWord(text_ + p + agreed));
-    agreed += more;
-    if (more < 8 || agreed >= limit) return std::min(agreed, limit);
-  }
-}
-
 // Finds the earliest occurrence of the pattern at p for every length from 3 to
-// kLadderTop at once, so the searches of a growing match cost nothing more: the first
-// true 3-byte match on the 3-byte chain, then one walk along the 4-byte chain.
-void RecordMatchIndex::climbLadder(int p) {
+// kLadderTop at once: the first true 3-byte match on the 3-byte chain, then one walk along
+// the 4-byte chain.
+int RecordMatchIndex::longestMatch(int p) {
   const int top = std::min(kLadderTop, size_ - p);
   const int floor = std::max(0, p - kMaxMatchDistance);
   const std::uint64_t patternHead = loadWord(text_ + p);
   const std::uint32_t patternQuad = loadQuad(text_ + p);
-  ladderPattern_ = p;
-  ladderLongest_ = kMinMatchLength - 1;
   int q = firstInWindow(triples_, bucketOf(patternQuad & 0xFFFFFF), floor);
   while (q < p && agreedBytes(loadWord(text_ + q) ^ patternHead) < 3) q = triples_.next[q];
-  if (q >= p) return;
+  if (q >= p) return 0;
   int longest = 3;
   earliest_[3] = static_cast<std::uint16_t>(q);
   if (top > 3) {
@@ -158,7 +141,7 @@ void RecordMatchIndex::climbLadder(int p) {
       agreed = std::min(agreed, top);
       if (agreed > longest) {
         // Every length up to agreed first occurs here. The stores run past agreed, into
-        // lengths that stay unset as long as ladderLongest_ says so.
+        // lengths longer than the longest found, which nobody asks for.
         const std::uint64_t four = 0x0001000100010001u * static_cast<std::uint16_t>(q);
         for (int k = 0; k < 3; ++k) std::memcpy(earliest_ + longest + 1 + 4 * k, &four, 8);
         longest = agreed;
@@ -166,33 +149,7 @@ void RecordMatchIndex::climbLadder(int p) {
       }
     }
   }
-  ladderLongest_ = longest;
-}
-
-// The searches the ladder does not answer: single bytes, pairs, longer patterns, and
-// windows that start past the earliest occurrence.
-int RecordMatchIndex::walkChain(int windowStart, int patternStart, int length) {
-  const int p = patternStart;
-  if (length == 1) {
-    const void* hit =
-        std::memchr(text_ + windowStart, text_[p], static_cast<std::size_t>(p - windowStart));
-    return hit ? static_cast<int>(static_cast<const unsigned char*>(hit) - text_) : p;
-  }
-  const int floor = std::max(0, p - kMaxMatchDistance);
-  Chains& chains = length == 2 ? pairs_ : triples_;
-  const std::uint32_t mask = length == 2 ? 0xFFFF : 0xFFFFFF;
-  const std::uint32_t key = loadQuad(text_ + p) & mask;
-  int q = firstInWindow(chains, bucketOf(key), floor);
-  while (q < windowStart) q = chains.next[q];
-  // The chain's key (two or three bytes) is compared first: most entries that share only
-  // the bucket differ there.
-  for (; q < p; q = chains.next[q]) {
-    if ((loadQuad(text_ + q) & mask) == key &&
-        (length <= kMinMatchLength || commonPrefix(q, p, length) == length)) {
-      return q;
-    }
-  }
-  return p;
+  return longest;
 }
 
 std::size_t emitLiteral(unsigned char* output, unsigned char ch, bool& spacePending) {
@@ -222,34 +179,27 @@ std::size_t compressRecord(unsigned char* output, const unsigned char* input, st
   bool spacePending = false;
   bool escaped = false;  // whether a literal was written as an escape pair
   RecordMatchIndex index(input, size);
-  int p = 0;  // first byte not yet coded
-  int i = 1;  // end of the pattern under test: bytes p .. i-1
-  int a = 0;  // window start
-  while (p < n) {
-    a = std::max(a, p - kMaxMatchDistance);
-    const int length = i - p;
-    const int q = index.earliestMatch(a, p, length);
-    if (q < p && i < n && length <= kMaxMatchLength) {
-      // The pattern can grow; a longer one cannot occur before the shorter one's first
-      // occurrence.
-      a = q;
-    } else {
-      if (length > kMinMatchLength) {
-        // The length-1 bytes from p occur at a, found by the previous search.
-        if (spacePending) {
-          output[out++] = kSpace;
-          spacePending = false;
-        }
-        out += writeBackReference(output + out, p - a, length - 1);
-        p = i - 1;
-      } else {
-        out += emitLiteral(output + out, input[p], spacePending);
-        escaped |= needsEscape(input[p]);
-        ++p;
+  for (int p = 0; p < n;) {
+    // A match grows a byte at a time while it still occurs in the window, up to one byte
+    // past the longest reference and no further than the input; the reference takes what
+    // occurred before the last byte tried, at its earliest place. It must be longer than
+    // the shortest match for the trial to have gone that far.
+    const int tried = n - p > kMinMatchLength
+                          ? std::min({index.longestMatch(p) + 1, n - p, kMaxMatchLength + 1})
+                          : 0;
+    if (tried > kMinMatchLength) {
+      const int length = tried - 1;
+      if (spacePending) {
+        output[out++] = kSpace;
+        spacePending = false;
       }
-      a = 0;
+      out += writeBackReference(output + out, p - index.earliestOf(length), length);
+      p += length;
+    } else {
+      out += emitLiteral(output + out, input[p], spacePending);
+      escaped |= needsEscape(input[p]);
+      ++p;
     }
-    if (i < n) ++i;
   }
   if (spacePending) output[out++] = kSpace;
   // Without a single escape pair the second pass would change nothing.

@@ -19,9 +19,9 @@ inline constexpr int kMaxMatchLength = 10;
 // REQUIRES: output holds 2 * n bytes; n <= kDocRecordSize. Allocates nothing; never fails.
 std::size_t compressRecord(unsigned char* output, const unsigned char* input, std::size_t n);
 
-// Where every 2-, 3- and 4-byte sequence of one record occurs, as chains of positions in
+// Where every 3- and 4-byte sequence of one record occurs, as chains of positions in
 // increasing order (by hash bucket), so that the earliest occurrence inside the window is
-// found without scanning the window. About 53 KiB: meant to live on the stack for one
+// found without scanning the window. About 37 KiB: meant to live on the stack for one
 // record.
 class RecordMatchIndex {
  public:
@@ -30,17 +30,15 @@ class RecordMatchIndex {
   RecordMatchIndex(const RecordMatchIndex&) = delete;
   RecordMatchIndex& operator=(const RecordMatchIndex&) = delete;
 
-  // See findEarliestMatch.
-  int earliestMatch(int windowStart, int patternStart, int length) {
-    if (length >= kMinMatchLength && length <= kLadderTop) {
-      if (ladderPattern_ != patternStart) climbLadder(patternStart);
-      if (length > ladderLongest_) return patternStart;  // occurs nowhere in the window
-      // The earliest occurrence in the whole window, unless the window starts after it.
-      const int earliest = earliest_[length];
-      if (earliest >= windowStart) return earliest;
-    }
-    return walkChain(windowStart, patternStart, length);
-  }
+  // The longest prefix of the bytes at p, up to kMaxMatchLength + 1 and the end of the
+  // input, that occurs in the window (the kMaxMatchDistance bytes before p); 0 when not
+  // even its first three bytes do. earliestOf then gives where each length of it first
+  // occurs there.
+  // REQUIRES: p + 3 <= n; calls come in order of increasing p (positions that drop out of
+  // the window are forgotten).
+  int longestMatch(int p);
+  // REQUIRES: 3 <= length <= the last longestMatch's answer.
+  int earliestOf(int length) const { return earliest_[length]; }
 
  private:
   static constexpr int kBucketBits = 12;
@@ -59,31 +57,14 @@ class RecordMatchIndex {
   static std::size_t bucketOf(std::uint32_t key);
   static void link(Chains& chains, std::uint32_t key, int q);
   static int firstInWindow(Chains& chains, std::size_t bucket, int floor);
-  int commonPrefix(int q, int p, int limit) const;
-  void climbLadder(int p);
-  int walkChain(int windowStart, int patternStart, int length);
 
   int size_;
-  int ladderPattern_ = -1;  // the pattern whose earliest occurrences earliest_ holds
-  int ladderLongest_ = 0;   // the longest length of it that occurs in the window
-  // By length, from 3 to ladderLongest_; room behind for stores of a whole word.
+  // By length, from 3 to the longest match; room behind for stores of a whole word.
   std::uint16_t earliest_[kLadderTop + 1 + 12];
   unsigned char text_[kDocRecordSize + kPadding];
-  Chains pairs_;
   Chains triples_;
   Chains quads_;
 };
-
-// The lowest position q in [windowStart, patternStart] at which the length bytes starting
-// at q equal those starting at patternStart. patternStart itself always qualifies.
-// REQUIRES: patternStart - kMaxMatchDistance <= windowStart <= patternStart;
-// patternStart + length <= the record's size; 1 <= length; calls on one index come in
-// order of non-decreasing patternStart (positions that drop out of the window are
-// forgotten).
-inline int findEarliestMatch(RecordMatchIndex& index, int windowStart, int patternStart,
-                             int length) {
-  return index.earliestMatch(windowStart, patternStart, length);
-}
 
 // Codes one literal byte, pairing a held space with a following 0x40..0x7F character.
 // Writes 0 to 3 bytes at output and returns how many.

@@ -104,26 +104,22 @@ TEST(DocCompressorTest, GivesThePlainScansBytesWhichDecodeToTheInput) {
   }
 }
 
-TEST(DocCompressorTest, FindEarliestMatchAgreesWithThePlainScanForEverySearch) {
-  // Every pattern position in order, every length that fits, with the window starting
-  // where a search starts, where a growing match starts, and anywhere in between.
-  TestRandom random(31);
+TEST(DocCompressorTest, TheLongestMatchAndItsEarliestPlacesAgreeWithThePlainScan) {
   Bytes periodic;  // mostly "aaaaaab", broken once in a while
   for (int i = 0; i < 4096; ++i)
     periodic.push_back(static_cast<unsigned char>('a' + (i % 7 == 0) + (i % 2051 == 3)));
   for (const Bytes& input : {bytesOf(proseText(4096, 8)), Bytes(3000, 'z'), periodic}) {
     RecordMatchIndex index(input.data(), input.size());
     const int n = static_cast<int>(input.size());
-    for (int p = 0; p < n; ++p) {
+    for (int p = 0; p + kMinMatchLength <= n; ++p) {
       const int floor = std::max(0, p - kMaxMatchDistance);
-      for (int length = 1; p + length <= n && length <= 14; ++length) {
-        const int grown =
-            reference::findEarliestMatchByScan(input.data(), floor, p, std::max(1, length - 1));
-        for (const int windowStart :
-             {floor, std::min(grown, p), floor + static_cast<int>(random.below(p - floor + 1))}) {
-          ASSERT_EQ(findEarliestMatch(index, windowStart, p, length),
-                    reference::findEarliestMatchByScan(input.data(), windowStart, p, length))
-              << "p " << p << ", length " << length << ", window from " << windowStart;
+      const int longest = index.longestMatch(p);
+      for (int length = kMinMatchLength; p + length <= n && length <= kMaxMatchLength + 1;
+           ++length) {
+        const int scanned = reference::findEarliestMatchByScan(input.data(), floor, p, length);
+        ASSERT_EQ(longest >= length, scanned < p) << "p " << p << ", length " << length;
+        if (longest >= length) {
+          ASSERT_EQ(index.earliestOf(length), scanned) << "p " << p << ", length " << length;
         }
       }
     }
