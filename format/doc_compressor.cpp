@@ -184,9 +184,11 @@ std::size_t compressRecord(unsigned char* output, const unsigned char* input, st
     // past the longest reference and no further than the input; the reference takes what
     // occurred before the last byte tried, at its earliest place. It must be longer than
     // the shortest match for the trial to have gone that far.
-    const int tried = n - p > kMinMatchLength
-                          ? std::min({index.longestMatch(p) + 1, n - p, kMaxMatchLength + 1})
-                          : 0;
+    int tried = 0;
+    if (n - p > kMinMatchLength) {
+      tried = std::min(index.longestMatch(p) + 1, kMaxMatchLength + 1);
+      if (tried > n - p) tried = n - p;
+    }
     if (tried > kMinMatchLength) {
       const int length = tried - 1;
       if (spacePending) {
