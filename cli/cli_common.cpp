@@ -165,6 +165,23 @@ bool readInput(const std::string& path, WorkText& bytes) {
   return false;
 }
 
+bool DatabaseInput::open(const std::string& path) {
+  std::error_code error;
+  mapped_ = path != "-" && fs::is_regular_file(path, error) && file_.open(path.c_str());
+  return mapped_ || readInput(path, read_);
+}
+
+std::span<const unsigned char> DatabaseInput::bytes() const {
+  if (mapped_) return file_.bytes();
+  const std::string_view bytes = read_.view();
+  return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
+}
+
+std::function<void(std::size_t)> DatabaseInput::release() {
+  if (!mapped_) return nullptr;
+  return [this](std::size_t offset) { file_.releaseBefore(offset); };
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
   if (a == "-" || b == "-" || a.empty() || b.empty()) return false;
   std::error_code error;

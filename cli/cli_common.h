@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <optional>
+#include <span>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -12,6 +14,7 @@
 #include "base/message_sink.h"
 #include "cli/args.h"
 #include "format/doc_importer.h"
+#include "platform/mapped_file.h"
 #include "source/charset.h"
 #include "source/work_text.h"
 
@@ -93,6 +96,23 @@ std::string inputName(const std::string& path);
 // On failure it has told why, naming the input: "cannot open 'x': No such file or
 // directory", "'d' is a folder", "cannot read 'x': ...".
 bool readInput(const std::string& path, WorkText& bytes);
+
+// The bytes of a database, read once from front to back: a file's mapped, its pages let
+// go as the reading passes them (release()), so that a large book is not held twice;
+// standard input and other streams read whole.
+class DatabaseInput {
+ public:
+  // False when it cannot be read; readInput has then told why.
+  bool open(const std::string& path);
+  std::span<const unsigned char> bytes() const;
+  // For importDocBytes: gives back the memory of what has been read.
+  std::function<void(std::size_t)> release();
+
+ private:
+  WorkText read_;
+  MappedFile file_;
+  bool mapped_ = false;
+};
 
 // True when the two paths name one file (also through links); false when either is
 // standard input or does not exist yet.

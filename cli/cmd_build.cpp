@@ -190,15 +190,25 @@ struct LoadedJob {
 bool loadJob(LoadedJob& loadedJob, const BuildJob& job, const BuildChoices& choices,
              const Talk& talk) {
   WorkText& text = loadedJob.text;
-  if (job.sourceType != kSourceBlankDoc) {
+  const bool doc = job.sourceType == kSourceDocFile;
+  DatabaseInput database;  // a Doc source's bytes, which its text replaces as it is read
+  if (doc) {
+    if (!database.open(job.source)) return false;
+  } else if (job.sourceType != kSourceBlankDoc) {
     if (!readInput(job.source, text)) return false;
-    talk.detail("read " + std::to_string(text.length) + " bytes from " + inputName(job.source));
+  }
+  const std::span<const unsigned char> bytes =
+      doc ? database.bytes()
+          : std::span<const unsigned char>(
+                reinterpret_cast<const unsigned char*>(text.view().data()), text.view().size());
+  if (job.sourceType != kSourceBlankDoc) {
+    talk.detail("read " + std::to_string(bytes.size()) + " bytes from " + inputName(job.source));
   }
   // The start of a Doc source, to say why it is none if it is none.
-  const std::string head(text.view().substr(0, kPdbHeaderSize));
+  const std::string head(reinterpret_cast<const char*>(bytes.data()),
+                         std::min(bytes.size(), kPdbHeaderSize));
   // A Doc source takes the line-break rule once its bookmarks are known, so that they can
   // follow the bytes it drops.
-  const bool doc = job.sourceType == kSourceDocFile;
   DocSourceFacts facts;
   SourceReading reading;
   reading.unicode = choices.reading.unicode;
@@ -207,9 +217,12 @@ bool loadJob(LoadedJob& loadedJob, const BuildJob& job, const BuildChoices& choi
   reading.title = &loadedJob.title;
   reading.headingLevels = choices.headingLevels;
   reading.headingMarker = &loadedJob.headingMarker;
-  const LoadStatus loaded = loadBookInPlace(
-      text, BookSource{job.sourceType, job.source, choices.strip && !doc, choices.publicFormat},
-      &facts, reading);
+  const LoadStatus loaded =
+      doc ? loadDocBytes(text, bytes, &facts, database.release())
+          : loadBookInPlace(text,
+                            BookSource{job.sourceType, job.source, choices.strip,
+                                       choices.publicFormat},
+                            nullptr, reading);
   if (loaded == LoadStatus::kDocNotDoc) {
     printError(describeNotDoc(job.source, head, ImportStatus::kNotDoc));
     return false;

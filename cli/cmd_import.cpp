@@ -50,13 +50,14 @@ int runImportCommand(const std::vector<std::string>& args) {
     return usageError(kHelp, "--to takes utf-8 (or windows-1252, the stored bytes)");
   }
 
-  WorkText bytes;
-  if (!readInput(source, bytes)) return kExitFailure;
-  const std::string_view file = bytes.view();
-  const ImportedDoc doc = importDocBytes(std::span<const unsigned char>(
-      reinterpret_cast<const unsigned char*>(file.data()), file.size()));
+  DatabaseInput input;
+  if (!input.open(source)) return kExitFailure;
+  const ImportedDoc doc = importDocBytes(input.bytes(), input.release());
   if (doc.status != ImportStatus::kImported) {
-    printError(describeNotDoc(source, file, doc.status));
+    const std::span<const unsigned char> file = input.bytes();
+    printError(describeNotDoc(
+        source, std::string_view(reinterpret_cast<const char*>(file.data()), file.size()),
+        doc.status));
     return kExitFailure;
   }
   const std::size_t length = std::strlen(doc.text.get());

@@ -314,7 +314,8 @@ namespace {
 // into the next record, as the text itself does). `pieces` are the text records' starts.
 std::size_t readText(const DatabaseBytes& db, TextStretch stretch, bool copied,
                      const std::vector<std::size_t>& pieces, const DocRecord0& header,
-                     unsigned char* out, std::size_t capacity, std::vector<DocDamage>& damage) {
+                     unsigned char* out, std::size_t capacity, std::vector<DocDamage>& damage,
+                     const std::function<void(std::size_t)>& consumed) {
   PalmDocDecoder decoder(out, capacity);
   std::size_t length = 0;
   std::size_t at = stretch.start;
@@ -346,6 +347,7 @@ std::size_t readText(const DatabaseBytes& db, TextStretch stretch, bool copied,
       damage.push_back({DocDamageKind::kRecordLength, k + 1, given, recordSize});
     }
     at = next;
+    if (consumed) consumed(at);
   }
   if (full) damage.push_back({DocDamageKind::kTextTooLong, 0, 0, capacity});
   return length;
@@ -353,7 +355,8 @@ std::size_t readText(const DatabaseBytes& db, TextStretch stretch, bool copied,
 
 }  // namespace
 
-ImportedDoc importDocBytes(std::span<const unsigned char> database) {
+ImportedDoc importDocBytes(std::span<const unsigned char> database,
+                           const std::function<void(std::size_t)>& consumed) {
   const DatabaseBytes db(database);
   if (!db.holds(kTypeOffset, 4) || std::memcmp(db.at(kTypeOffset), kDocType, 4) != 0) {
     return refused(ImportStatus::kNotDoc);
@@ -398,7 +401,7 @@ ImportedDoc importDocBytes(std::span<const unsigned char> database) {
   }
   if (pieces.empty() && inSize > 0) pieces.push_back(stretch.start);
   const std::size_t length =
-      readText(db, stretch, copied, pieces, header, out, capacity, doc.damage);
+      readText(db, stretch, copied, pieces, header, out, capacity, doc.damage, consumed);
   doc.bookmarks = readBookmarks(db, offsets, header.recordCount + 1u);
   if (length != header.textLength && doc.damage.empty()) {
     doc.damage.push_back({DocDamageKind::kTextLength, 0, length, header.textLength});

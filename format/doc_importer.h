@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -58,7 +59,12 @@ struct ImportedDoc {
 //
 // Safe on any bytes: nothing is read or written outside the buffers, and a malformed
 // database yields at most recordCount * 4096 bytes of text.
-[[nodiscard]] ImportedDoc importDocBytes(std::span<const unsigned char> database);
+//
+// consumed, when given, is told offsets before which the database's text bytes have all
+// been read, in increasing order, so that a caller may give their memory back.
+[[nodiscard]] ImportedDoc importDocBytes(
+    std::span<const unsigned char> database,
+    const std::function<void(std::size_t)>& consumed = nullptr);
 
 // importDocBytes on the file at path.
 [[nodiscard]] ImportedDoc importDoc(const char* path);

@@ -194,6 +194,14 @@ LoadStatus loadDocFile(WorkText& text, const char* sourcePath) {
 }
 
 
+LoadStatus loadDocBytes(WorkText& text, std::span<const unsigned char> database,
+                        DocSourceFacts* facts, const std::function<void(std::size_t)>& consumed) {
+  ImportedDoc doc = importDocBytes(database, consumed);
+  if (facts != nullptr) *facts = DocSourceFacts{doc.damage, doc.bookmarks};
+  releaseWorkText(text);
+  return takeImportedText(text, std::move(doc));
+}
+
 LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreaks,
                              bool publicFormat, DocSourceFacts* facts,
                              const SourceReading& reading) {
@@ -237,11 +245,10 @@ LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreak
     }
     case kSourceDocFile: {
       const std::string_view bytes = text.view();
-      ImportedDoc doc = importDocBytes(std::span<const unsigned char>(
-          reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
-      if (facts != nullptr) *facts = DocSourceFacts{doc.damage, doc.bookmarks};
-      releaseWorkText(text);
-      loaded = takeImportedText(text, std::move(doc));
+      loaded = loadDocBytes(text,
+                            std::span<const unsigned char>(
+                                reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()),
+                            facts);
       break;
     }
     default:

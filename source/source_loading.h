@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -60,6 +62,13 @@ struct DocSourceFacts {
   std::vector<DocDamage> damage;   // what is wrong with it; empty for a sound one
   std::vector<Bookmark> bookmarks;  // its bookmark records, offsets into its text
 };
+
+// A Doc database's text into the working text, replacing what it held (the database may
+// be that text itself); what is wrong with it and its bookmarks go to `facts` (when
+// given). `consumed`: as importDocBytes takes it.
+[[nodiscard]] LoadStatus loadDocBytes(WorkText& text, std::span<const unsigned char> database,
+                                      DocSourceFacts* facts = nullptr,
+                                      const std::function<void(std::size_t)>& consumed = nullptr);
 
 // How quillet reads a source's bytes. Classic: as the application reads them, the bytes
 // taken as they are. Unicode: the charset found (or named) and the text decoded into

@@ -94,6 +94,18 @@ TEST(DocImporterTest, ReadsTheTextRecordsOfAnyTextDatabaseAndRefusesTheRest) {
   for (const auto& [file, text] : cases) EXPECT_EQ(import(file), text) << hexOf(file);
 }
 
+TEST(DocImporterTest, WhatHasBeenReadIsToldInOrderUpToTheEndOfTheText) {
+  // Three text records, then a bookmark record that is read after them.
+  const Bytes db = makeDatabase({record0(3), bytesOf("one"), bytesOf("two"), bytesOf("six"),
+                                 concat({bytesOf("mark"), Bytes(12, 0), hexBytes("00 00 00 03")})});
+  std::vector<std::size_t> told;
+  const ImportedDoc doc = importDocBytes(db, [&](std::size_t offset) { told.push_back(offset); });
+  EXPECT_EQ(std::string(doc.text.get(), doc.length), "onetwosix");
+  ASSERT_EQ(doc.bookmarks.size(), 1u);
+  const std::size_t firstText = loadBE32(&db[78 + 8]);
+  EXPECT_EQ(told, (std::vector<std::size_t>{firstText + 3, firstText + 6, firstText + 9}));
+}
+
 TEST(DocImporterTest, AMissingFileIsReported) {
   TempDir dir;
   EXPECT_EQ(importDoc(dir.file("nope.pdb").c_str()).status, ImportStatus::kCannotOpen);

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/mapped_file.h"
 #include "platform/registry_text.h"
 #include "platform/system.h"
 #include "tests/support/test_support.h"
@@ -71,6 +73,29 @@ TEST_F(FilesTest, CopyReplacesTheTargetWholeAndDeleteTakesFilesOnly) {
   EXPECT_TRUE(deleteFile(at("target.pdb").c_str()));
   EXPECT_FALSE(pathExists(at("target.pdb").c_str()));
   EXPECT_FALSE(deleteFile(at("target.pdb").c_str()));
+}
+
+TEST_F(FilesTest, AMappedFileGivesItsBytesAlsoAfterTheyAreReleased) {
+  std::string content;
+  for (int i = 0; content.size() < 3 * (std::size_t{1} << 20) + 5; ++i) {
+    content += "line " + std::to_string(i) + "\n";
+  }
+  writeFile(at("big.pdb"), content);
+  MappedFile file;
+  ASSERT_TRUE(file.open(at("big.pdb").c_str()));
+  const auto bytes = file.bytes();
+  ASSERT_EQ(std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()), content);
+  for (const std::size_t offset : {std::size_t{10}, content.size() / 2, content.size() + 9}) {
+    file.releaseBefore(offset);
+  }
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()), content);
+  writeFile(at("empty.pdb"), "");
+  MappedFile empty;
+  ASSERT_TRUE(empty.open(at("empty.pdb").c_str()));
+  EXPECT_TRUE(empty.bytes().empty());
+  MappedFile missing;
+  EXPECT_FALSE(missing.open(at("missing.pdb").c_str()));
+  EXPECT_EQ(errno, ENOENT);
 }
 
 TEST(SystemTest, SleepWaitsAtLeastTheTimeAskedAndTheCommandLineIsWhole) {
