@@ -207,9 +207,10 @@ int runInfoCommand(const std::vector<std::string>& args) {
     return usageError(kHelp, "'" + output + "' would replace the database it describes");
   }
 
-  WorkText file;
-  if (!readInput(path, file)) return kExitFailure;
-  const std::string_view bytes = file.view();
+  DatabaseInput file;
+  if (!file.open(path)) return kExitFailure;
+  const std::string_view bytes(reinterpret_cast<const char*>(file.bytes().data()),
+                               file.bytes().size());
   if (bytes.size() < kPdbHeaderSize) {
     printError(inputName(path) + " is not a Palm database: " + std::to_string(bytes.size()) +
                " bytes, shorter than a header");
@@ -224,7 +225,7 @@ int runInfoCommand(const std::vector<std::string>& args) {
   if (std::string(header.type, 4) == kDocType && !entries.empty()) {
     printDocHeader(out, bytes, entries[0]);
     // The listing shows everything; what is wrong with the text is said besides.
-    const ImportedDoc doc = importDocBytes(std::span<const unsigned char>(data, bytes.size()));
+    const ImportedDoc doc = importDocBytes(file.bytes(), file.release());
     if (doc.status == ImportStatus::kImported) {
       printBookmarks(out, doc);
       sound = reportDamage(path, doc.damage, doc.length, false, Talk(parsed));
