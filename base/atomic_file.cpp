@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <filesystem>
 #include <random>
 
 #include "base/file_io.h"
@@ -25,7 +26,31 @@ std::string uniqueFileToken() {
   return token;
 }
 
+namespace {
+
+// A device or a pipe (/dev/null, a FIFO) named as the target is written directly: there is
+// no file there to keep whole, and a scratch file moved over it would replace the device
+// with a plain file.
+bool isDeviceOrPipe(const std::string& path) {
+  std::error_code error;
+  using std::filesystem::file_type;
+  const file_type type = std::filesystem::status(path, error).type();
+  return type == file_type::character || type == file_type::block || type == file_type::fifo ||
+         type == file_type::socket;
+}
+
+}  // namespace
+
 ScratchFile::ScratchFile(std::string target) : target_(std::move(target)) {
+  if (isDeviceOrPipe(target_)) {
+    direct_ = true;
+    scratch_ = target_;
+    errno = 0;
+    stream_ = createFile(target_.c_str(), "wb");
+    error_ = stream_ == nullptr ? (errno != 0 ? errno : EIO) : 0;
+    if (stream_ == nullptr) done_ = true;
+    return;
+  }
   for (int attempt = 0; attempt < 8 && stream_ == nullptr; ++attempt) {
     scratch_ = target_ + "." + uniqueFileToken() + ".part";
     errno = 0;
@@ -63,7 +88,8 @@ bool ScratchFile::closeStream() {
 bool ScratchFile::commit() {
   if (done_) return false;
   if (stream_ != nullptr && std::ferror(stream_) != 0) failed(EIO);
-  if (!closeStream() || error_ != 0 || (!replaceFile(scratch_, target_) && !failed(errno))) {
+  if (!closeStream() || error_ != 0 ||
+      (!direct_ && !replaceFile(scratch_, target_) && !failed(errno))) {
     discard();
     return false;
   }
@@ -76,7 +102,7 @@ void ScratchFile::discard() {
   const int error = errno;
   if (stream_ != nullptr) closeFile(stream_);
   stream_ = nullptr;
-  if (!done_) std::remove(scratch_.c_str());
+  if (!done_ && !direct_) std::remove(scratch_.c_str());
   cleanup_.release();
   done_ = true;
   errno = error;

@@ -14,6 +14,7 @@ namespace quillet {
 // new file, never a part. The scratch name is the target's name, a random token and
 // ".part"; it is created exclusively where the system allows it, so two writers of one
 // target never share a scratch file, and it is removed if the process is interrupted.
+// A target that is a device or a pipe (/dev/null, a FIFO) is written directly instead.
 class ScratchFile {
  public:
   // Makes the scratch file and opens it for writing in binary mode; stream() is null when
@@ -53,6 +54,7 @@ class ScratchFile {
   CleanupRegistration cleanup_;
   int error_ = 0;
   bool done_ = false;
+  bool direct_ = false;  // writing straight to a device or a pipe
 };
 
 // Ten letters and digits that no other name made by this process, or likely by any

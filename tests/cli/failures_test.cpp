@@ -13,6 +13,12 @@
 #include "format/doc_builder.h"
 #include "tests/cli/cli_test_support.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace quillet {
 
 namespace {
@@ -136,6 +142,26 @@ TEST_F(FailuresTest, NoCommandWritesOverItsOwnInput) {
     EXPECT_EQ(readFile(input), before);
   }
 }
+
+#ifndef _WIN32
+TEST_F(FailuresTest, APipeNamedAsTheOutputIsWrittenNotReplacedByAFile) {
+  // As with /dev/null: a scratch file moved over it would leave a plain file in its place.
+  writeFile("short.txt", "a short book\n");
+  ASSERT_EQ(build({"short.txt", "-q"}), 0);
+  ASSERT_EQ(mkfifo("out.fifo", 0600), 0);
+  const int reader = open("out.fifo", O_RDONLY | O_NONBLOCK);  // so the writer never waits
+  ASSERT_GE(reader, 0);
+  const CommandRun run = runCommand(runImportCommand, {"short.pdb", "-o", "out.fifo"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  char received[64] = {};
+  EXPECT_EQ(read(reader, received, sizeof received), 13);
+  close(reader);
+  EXPECT_STREQ(received, "a short book\n");
+  struct stat status {};
+  ASSERT_EQ(stat("out.fifo", &status), 0);
+  EXPECT_TRUE(S_ISFIFO(status.st_mode));
+}
+#endif
 
 TEST_F(FailuresTest, ARecordThatWouldReadBackWrongFailsTheBuildByName) {
   writeFile("long.txt", proseText(3 * 4096 + 100));
