@@ -80,15 +80,14 @@ std::vector<std::uint32_t> followDeletions(std::string_view before, std::string_
   moved.reserve(offsets.size());
   std::size_t kept = 0;
   std::size_t next = 0;  // the next offset to answer
-  const std::vector<std::uint32_t>& sorted = offsets;
-  for (std::size_t i = 0; i <= before.size() && next < sorted.size(); ++i) {
-    while (next < sorted.size() && sorted[next] == i) {
+  for (std::size_t i = 0; i <= before.size() && next < offsets.size(); ++i) {
+    while (next < offsets.size() && offsets[next] == i) {
       moved.push_back(static_cast<std::uint32_t>(kept));
       ++next;
     }
     if (i < before.size() && kept < after.size() && before[i] == after[kept]) ++kept;
   }
-  while (moved.size() < sorted.size()) moved.push_back(static_cast<std::uint32_t>(after.size()));
+  while (moved.size() < offsets.size()) moved.push_back(static_cast<std::uint32_t>(after.size()));
   return moved;
 }
 

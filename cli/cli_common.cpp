@@ -62,10 +62,15 @@ bool readStream(std::FILE* file, WorkText& bytes, std::size_t expected) {
 
 }  // namespace
 
-bool parseCommand(const CommandHelp& help, const std::vector<std::string>& args, ParsedArgs& parsed,
-                  int& exitCode) {
+std::vector<OptionSpec> commandOptions(const CommandHelp& help) {
   std::vector<OptionSpec> specs = help.options;
   specs.insert(specs.end(), std::begin(kCommonOptions), std::end(kCommonOptions));
+  return specs;
+}
+
+bool parseCommand(const CommandHelp& help, const std::vector<std::string>& args, ParsedArgs& parsed,
+                  int& exitCode) {
+  const std::vector<OptionSpec> specs = commandOptions(help);
   std::string error;
   if (!parseArgs(args, specs, parsed, error)) {
     exitCode = usageError(help, error);
@@ -320,8 +325,8 @@ std::string describeNotDoc(const std::string& path, std::string_view bytes, Impo
   for (const char c : bytes.substr(kTypeAt, 4)) {
     type += c >= 0x20 && c < 0x7F ? std::string(1, c) : "?";
   }
-  if (bytes.substr(kTypeAt, 4) != "TEXt") {
-    return name + " is not a Palm Doc: its type is \"" + type + "\", not \"TEXt\"";
+  if (bytes.substr(kTypeAt, 4) != kDocType) {
+    return name + " is not a Palm Doc: its type is \"" + type + "\", not \"" + kDocType + "\"";
   }
   return name + " is not a Palm Doc: it has no record 0 inside the file";
 }

@@ -32,6 +32,9 @@ struct CommandHelp {
   std::vector<OptionSpec> options;  // -q, -v and --help are added by parseCommand
 };
 
+// A command's options with those every command takes (-q, -v, -h).
+std::vector<OptionSpec> commandOptions(const CommandHelp& help);
+
 // Parses a subcommand's words; every command also takes -q/--quiet, -v/--verbose and
 // -h/--help. Returns true when the command should run; otherwise exitCode says how to
 // end: 0 after --help, 2 after a usage error (already reported).

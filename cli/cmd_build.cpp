@@ -197,16 +197,13 @@ bool loadJob(LoadedJob& loadedJob, const BuildJob& job, const BuildChoices& choi
   } else if (job.sourceType != kSourceBlankDoc) {
     if (!readInput(job.source, text)) return false;
   }
-  const std::span<const unsigned char> bytes =
-      doc ? database.bytes()
-          : std::span<const unsigned char>(
-                reinterpret_cast<const unsigned char*>(text.view().data()), text.view().size());
   if (job.sourceType != kSourceBlankDoc) {
-    talk.detail("read " + std::to_string(bytes.size()) + " bytes from " + inputName(job.source));
+    const std::size_t read = doc ? database.bytes().size() : text.view().size();
+    talk.detail("read " + std::to_string(read) + " bytes from " + inputName(job.source));
   }
   // The start of a Doc source, to say why it is none if it is none.
-  const std::string head(reinterpret_cast<const char*>(bytes.data()),
-                         std::min(bytes.size(), kPdbHeaderSize));
+  const std::string head(reinterpret_cast<const char*>(database.bytes().data()),
+                         std::min(database.bytes().size(), kPdbHeaderSize));
   // A Doc source takes the line-break rule once its bookmarks are known, so that they can
   // follow the bytes it drops.
   DocSourceFacts facts;
@@ -218,7 +215,7 @@ bool loadJob(LoadedJob& loadedJob, const BuildJob& job, const BuildChoices& choi
   reading.headingLevels = choices.headingLevels;
   reading.headingMarker = &loadedJob.headingMarker;
   const LoadStatus loaded =
-      doc ? loadDocBytes(text, bytes, &facts, database.release())
+      doc ? loadDocBytes(text, database.bytes(), &facts, database.release())
           : loadBookInPlace(text,
                             BookSource{job.sourceType, job.source, choices.strip,
                                        choices.publicFormat},
@@ -391,12 +388,8 @@ std::string nameGiven(const ParsedArgs& parsed, bool unicode) {
   if (words.size() > 2) {
     ParsedArgs again;
     std::string error;
-    std::vector<OptionSpec> specs(kHelp.options);
-    specs.insert(specs.end(), std::begin(kReadingOptions), std::end(kReadingOptions));
-    specs.push_back({'q', "quiet", nullptr, ""});
-    specs.push_back({'v', "verbose", nullptr, ""});
-    specs.push_back({'h', "help", nullptr, ""});
-    if (parseArgs(std::vector<std::string>(words.begin() + 2, words.end()), specs, again, error) &&
+    if (parseArgs(std::vector<std::string>(words.begin() + 2, words.end()), commandOptions(kHelp),
+                  again, error) &&
         again.has("name")) {
       name = again.value("name");
     }

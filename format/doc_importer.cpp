@@ -137,10 +137,6 @@ void PalmDocDecoder::copyBack(unsigned value) {
   length_ += count;
 }
 
-// The bulk of a stream, where neither the input nor the buffer can run out within one code:
-// no bounds are checked per byte, and a reference that does not overlap what it makes is
-// copied two words at a time (the buffer has room for the words' overshoot). Leaves the
-// ends, and anything unusual, to the careful loop.
 namespace {
 
 // How many of the 8 bytes at `at` (all readable), from the first, are plain characters
@@ -163,6 +159,10 @@ std::size_t plainRunLength(const unsigned char* at) {
 
 }  // namespace
 
+// The bulk of a stream, where neither the input nor the buffer can run out within one code:
+// no bounds are checked per byte, and a reference that does not overlap what it makes is
+// copied two words at a time (the buffer has room for the words' overshoot). Leaves the
+// ends, and anything unusual, to the careful loop.
 const unsigned char* PalmDocDecoder::feedFast(const unsigned char* in, const unsigned char* end) {
   constexpr std::size_t kSlack = 16;  // a code adds at most 10 bytes; a copy writes 16
   if (runLeft_ > 0 || pendingHigh_ >= 0) return in;

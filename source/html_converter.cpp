@@ -1,6 +1,7 @@
 #include "source/html_converter.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -127,6 +128,17 @@ TagAction classifyTag(const HtmlInput& input) {
 }
 
 // One pass: the input, the output, the pass's texts and its counters.
+// The characters a reference stands for: one, or two composed into one where they compose
+// (0 in the second place then).
+std::array<char32_t, 2> referenceCharacters(const Html5Reference& ref) {
+  if (ref.second != 0) {
+    if (const char32_t composite = composeCanonicalPair(ref.first, ref.second)) {
+      return {composite, 0};
+    }
+  }
+  return {ref.first, ref.second};
+}
+
 class Scanner {
  public:
   Scanner(HtmlInput& input, HtmlOutput& output, const PassTexts& texts, const HtmlReading& reading)
@@ -263,13 +275,7 @@ void Scanner::html5Reference() {
       referenceText("?");
       break;
     case Html5ReferenceKind::kCharacters: {
-      char32_t cps[2] = {ref.first, ref.second};
-      if (ref.second != 0) {
-        if (const char32_t composite = composeCanonicalPair(ref.first, ref.second)) {
-          cps[0] = composite;
-          cps[1] = 0;
-        }
-      }
+      const std::array<char32_t, 2> cps = referenceCharacters(ref);
       if (cps[1] == 0 && (cps[0] == ' ' || cps[0] == '\t' || cps[0] == '\n' || cps[0] == '\r')) {
         whitespace();
         break;
@@ -697,17 +703,11 @@ std::string pageTitle(std::string_view page) {
       case Html5ReferenceKind::kInvalid:
         put("?");
         break;
-      case Html5ReferenceKind::kCharacters: {
-        const char32_t composite =
-            ref.second != 0 ? composeCanonicalPair(ref.first, ref.second) : 0;
-        if (composite != 0) {
-          put(windows1252Form(composite).text);
-        } else {
-          put(windows1252Form(ref.first).text);
-          if (ref.second != 0) put(windows1252Form(ref.second).text);
+      case Html5ReferenceKind::kCharacters:
+        for (const char32_t cp : referenceCharacters(ref)) {
+          if (cp != 0) put(windows1252Form(cp).text);
         }
         break;
-      }
     }
     k += ref.length;
   }

@@ -1,12 +1,12 @@
 #include "source/source_loading.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <span>
 
+#include "base/bytes.h"
 #include "base/file_handle.h"
 #include "format/doc_importer.h"
 #include "format/text_mode.h"
@@ -90,7 +90,7 @@ std::size_t dropEndOfTextBytes(char* data, std::size_t size, CharsetReport& repo
     dropped.codePoint = 0x1A;
     report.keep(std::move(dropped));
   }
-  return static_cast<std::size_t>(std::remove(data, data + size, kEndOfText) - data);
+  return removeEveryByte(data, size, kEndOfText);
 }
 
 void dropEndOfTextBytes(std::string& text, CharsetReport& report) {
@@ -102,13 +102,11 @@ void dropEndOfTextBytes(std::string& text, CharsetReport& report) {
 bool readTextAsWindows1252(WorkText& text, const SourceReading& reading, CharsetReport& report) {
   report.found = findCharset(text.view(), reading.charset, /*html=*/false);
   if (text.hasText() && report.found.charset != Charset::kWindows1252) {
-    std::size_t length = 0;
+    std::size_t length = kMaxWorkTextLength + 1;  // stays too long when memory runs out
     try {
       length = toWindows1252InPlace(text.buffer, static_cast<std::size_t>(text.length),
                                     report.found.charset, report);
     } catch (const std::bad_alloc&) {
-      releaseWorkText(text);
-      return false;
     }
     if (length > kMaxWorkTextLength) {
       releaseWorkText(text);
@@ -123,11 +121,12 @@ bool readTextAsWindows1252(WorkText& text, const SourceReading& reading, Charset
   return true;
 }
 
-void applyLineBreakRule(WorkText& text, int sourceType, bool stripLineBreaks) {
+// A page always loses its single line breaks, a text only when asked; joinWithBlank: as
+// stripSingleLineBreaks takes it, for a text.
+void applyLineBreakRule(WorkText& text, int sourceType, bool stripLineBreaks, bool joinWithBlank) {
   const bool html = sourceType == kSourceHtmlFile;
-  if (html || stripLineBreaks) stripSingleLineBreaks(text, html);
+  if (html || stripLineBreaks) stripSingleLineBreaks(text, html, joinWithBlank && !html);
 }
-
 
 }  // namespace
 
@@ -193,11 +192,10 @@ LoadStatus loadDocFile(WorkText& text, const char* sourcePath) {
   return takeImportedText(text, importDoc(sourcePath));
 }
 
-
 LoadStatus loadDocBytes(WorkText& text, std::span<const unsigned char> database,
                         DocSourceFacts* facts, const std::function<void(std::size_t)>& consumed) {
   ImportedDoc doc = importDocBytes(database, consumed);
-  if (facts != nullptr) *facts = DocSourceFacts{doc.damage, doc.bookmarks};
+  if (facts != nullptr) *facts = DocSourceFacts{std::move(doc.damage), std::move(doc.bookmarks)};
   releaseWorkText(text);
   return takeImportedText(text, std::move(doc));
 }
@@ -262,8 +260,7 @@ LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreak
       break;
   }
   if (loaded == LoadStatus::kLoaded) {
-    const bool html = sourceType == kSourceHtmlFile;
-    if (html || stripLineBreaks) stripSingleLineBreaks(text, html, reading.unicode && !html);
+    applyLineBreakRule(text, sourceType, stripLineBreaks, reading.unicode);
   }
   return loaded;
 }
@@ -291,7 +288,7 @@ LoadStatus loadSource(WorkText& text, int sourceType, const char* sourcePath, bo
       break;
   }
   if (loaded != LoadStatus::kLoaded) return loaded;
-  applyLineBreakRule(text, sourceType, stripLineBreaks);
+  applyLineBreakRule(text, sourceType, stripLineBreaks, /*joinWithBlank=*/false);
   return LoadStatus::kLoaded;
 }
 
