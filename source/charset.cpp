@@ -27,6 +27,12 @@ constexpr std::array<char, 256> kAllBytes = [] {
 
 std::string_view byteText(unsigned char b) { return {kAllBytes.data() + b, 1}; }
 
+// The UTF-16 code unit in the two bytes at `at`, in the order given.
+char32_t utf16Unit(const unsigned char* at, bool bigEndian) {
+  return bigEndian ? static_cast<char32_t>(at[0] << 8 | at[1])
+                   : static_cast<char32_t>(at[1] << 8 | at[0]);
+}
+
 // --- names --------------------------------------------------------------------------------
 
 enum class Label { kUtf8, kUtf16Le, kUtf16Be, kWindows1252, kUserDefined, kUnknown };
@@ -631,10 +637,7 @@ void decodeUtf16Into(std::string_view bytes, std::size_t start, bool bigEndian,
                      Windows1252Writer& writer) {
   const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t size = bytes.size();
-  auto unitAt = [&](std::size_t i) -> char32_t {
-    return bigEndian ? static_cast<char32_t>(b[i] << 8 | b[i + 1])
-                     : static_cast<char32_t>(b[i + 1] << 8 | b[i]);
-  };
+  const auto unitAt = [&](std::size_t i) { return utf16Unit(b + i, bigEndian); };
   std::size_t i = start;
   while (i + 2 <= size) {
     const char32_t unit = unitAt(i);
@@ -803,9 +806,10 @@ std::size_t stretchEnd(std::string_view bytes, std::size_t from, Charset charset
     return bytes.size();
   }
   // UTF-16: the unit 0x000A, its low byte first (little-endian) or second.
-  const std::size_t lowAt = charset == Charset::kUtf16Le ? 0 : 1;
+  const bool bigEndian = charset == Charset::kUtf16Be;
+  const std::size_t lowAt = bigEndian ? 1 : 0;
   const auto unitAt = [&](std::size_t i) {
-    return lowAt == 0 ? byteAt(i + 1) << 8 | byteAt(i) : byteAt(i) << 8 | byteAt(i + 1);
+    return utf16Unit(reinterpret_cast<const unsigned char*>(bytes.data()) + i, bigEndian);
   };
   std::size_t at = from;
   while (at + 2 <= bytes.size()) {
@@ -933,11 +937,8 @@ std::size_t LineCounter::lineAt(std::size_t offset) {
     return line_;
   }
   for (; position_ + unit_ <= stop; position_ += unit_) {
-    unsigned value = bytes[position_];
-    if (unit_ == 2) {
-      value = bigEndian_ ? (bytes[position_] << 8 | bytes[position_ + 1])
-                         : (bytes[position_ + 1] << 8 | bytes[position_]);
-    }
+    const char32_t value =
+        unit_ == 2 ? utf16Unit(bytes + position_, bigEndian_) : char32_t{bytes[position_]};
     if (value == '\r' || (value == '\n' && !afterCr_)) ++line_;
     afterCr_ = value == '\r';
   }
