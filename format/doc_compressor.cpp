@@ -83,73 +83,74 @@ RecordMatchIndex::RecordMatchIndex(const unsigned char* input, std::size_t n)
     : size_(static_cast<int>(n)) {
   if (n > 0) std::memcpy(text_, input, n);
   std::memset(text_ + n, 0, sizeof text_ - n);
-  for (Chains* chains : {&triples_, &quads_}) {
-    std::fill(std::begin(chains->head), std::end(chains->head), kEndOfChain);
-    chains->next[kEndOfChain] = kEndOfChain;
-  }
-  // Linking from the back puts every chain in increasing order. A key that would run past
-  // the end of the input is not linked.
-  if (size_ >= 3) link(triples_, loadQuad(text_ + size_ - 3) & 0xFFFFFF, size_ - 3);
-  for (int q = size_ - 4; q >= 0; --q) {
-    const std::uint32_t quad = loadQuad(text_ + q);
-    link(triples_, quad & 0xFFFFFF, q);
-    link(quads_, quad, q);
+  std::fill(std::begin(head_), std::end(head_), kNoPosition);
+  // A key that would run past the end of the input is not linked. The first position of a
+  // bucket links forward from kNoPosition's slot, which nobody reads.
+  for (int q = 0; q + kMinMatchLength <= size_; ++q) {
+    const std::size_t bucket = bucketOf(text_ + q);
+    const std::uint16_t latest = head_[bucket];
+    before_[q] = latest;
+    after_[latest] = static_cast<std::uint16_t>(q);
+    head_[bucket] = static_cast<std::uint16_t>(q);
   }
 }
 
-std::size_t RecordMatchIndex::bucketOf(std::uint32_t key) {
-  return (key * 0x9E3779B1u) >> (32 - kBucketBits);  // Fibonacci hashing
+// The first three bytes at at, hashed (Fibonacci hashing); the shift drops the fourth.
+std::size_t RecordMatchIndex::bucketOf(const unsigned char* at) {
+  return ((loadQuad(at) << 8) * 0x9E3779B1u) >> (32 - kBucketBits);
 }
 
-void RecordMatchIndex::link(Chains& chains, std::uint32_t key, int q) {
-  const std::size_t bucket = bucketOf(key);
-  chains.next[q] = chains.head[bucket];
-  chains.head[bucket] = static_cast<std::uint16_t>(q);
+// How many bytes at q and at p agree, up to cap (at most kMaxMatchLength).
+int RecordMatchIndex::agreedLength(int q, int p, int cap) const {
+  const std::uint64_t difference = loadWord(text_ + q) ^ loadWord(text_ + p);
+  int agreed = agreedBytes(difference);
+  // Nearly every candidate differs within its first eight bytes.
+  if (difference == 0) agreed += agreedBytes(loadWord(text_ + q + 8) ^ loadWord(text_ + p + 8));
+  return std::min(agreed, cap);
 }
 
-// The first position of a bucket inside the window. Positions before floor, which no later
-// search reaches back to, are unlinked on the way, so that the bucket's next search starts
-// in the window; buckets no search asks for are never cleaned.
-int RecordMatchIndex::firstInWindow(Chains& chains, std::size_t bucket, int floor) {
-  int q = chains.head[bucket];
-  while (q < floor) q = chains.next[q];
-  chains.head[bucket] = static_cast<std::uint16_t>(q);
-  return q;
-}
-
-// Finds the earliest occurrence of the pattern at p for every length from 3 to
-// kLadderTop at once: the first true 3-byte match on the 3-byte chain, then one walk along
-// the 4-byte chain.
-int RecordMatchIndex::longestMatch(int p) {
-  const int top = std::min(kLadderTop, size_ - p);
+// Walks back from p through the places in the window that share its bucket. Going back,
+// a place that agrees as far as the best so far is an earlier occurrence of it, so it
+// takes over; the choice is made without a branch, which text does not make predictable.
+RecordMatchIndex::Match RecordMatchIndex::bestMatch(int p) {
+  const int cap = std::min(kMaxMatchLength, size_ - p - 1);
   const int floor = std::max(0, p - kMaxMatchDistance);
-  const std::uint64_t patternHead = loadWord(text_ + p);
-  const std::uint32_t patternQuad = loadQuad(text_ + p);
-  int q = firstInWindow(triples_, bucketOf(patternQuad & 0xFFFFFF), floor);
-  while (q < p && agreedBytes(loadWord(text_ + q) ^ patternHead) < 3) q = triples_.next[q];
-  if (q >= p) return 0;
-  int longest = 3;
-  earliest_[3] = static_cast<std::uint16_t>(q);
-  if (top > 3) {
-    const int first = q;
-    q = firstInWindow(quads_, bucketOf(patternQuad), floor);
-    while (q < first) q = quads_.next[q];  // bytes that merely share the bucket
-    for (; q < p; q = quads_.next[q]) {
-      // Nearly every candidate differs within its first eight bytes: one compare.
-      int agreed = agreedBytes(loadWord(text_ + q) ^ patternHead);
-      if (agreed == 8) agreed += agreedBytes(loadWord(text_ + q + 8) ^ loadWord(text_ + p + 8));
-      agreed = std::min(agreed, top);
-      if (agreed > longest) {
-        // Every length up to agreed first occurs here. The stores run past agreed, into
-        // lengths longer than the longest found, which nobody asks for.
-        const std::uint64_t four = 0x0001000100010001u * static_cast<std::uint16_t>(q);
-        for (int k = 0; k < 3; ++k) std::memcpy(earliest_ + longest + 1 + 4 * k, &four, 8);
-        longest = agreed;
-        if (longest == top) break;
-      }
+  const auto inWindow = [floor, span = static_cast<unsigned>(p - floor)](int q) {
+    return static_cast<unsigned>(q - floor) < span;  // kNoPosition never is
+  };
+  int best = kMinMatchLength - 1;
+  int at = -1;
+  int wholeMatches = 0;
+  for (int q = before_[p]; inWindow(q); q = before_[q]) {
+    const int agreed = agreedLength(q, p, cap);
+    const bool asFar = agreed >= best;
+    best = asFar ? agreed : best;
+    at = asFar ? q : at;
+    if (best == cap && ++wholeMatches > kLongestWalkBack) {
+      return {cap, earliestWholeMatch(p, at, cap, floor)};
     }
   }
-  return longest;
+  if (at < 0) return {0, 0};
+  return {best, at};
+}
+
+// The earliest place in the window where all cap bytes at p occur, given one such place
+// (known). The forward links lead there from the start of the bucket's window, which is
+// remembered for the next search in the same bucket.
+int RecordMatchIndex::earliestWholeMatch(int p, int known, int cap, int floor) {
+  const std::size_t bucket = bucketOf(text_ + p);
+  WindowStart& start = windowStarts_[bucket % kWindowStarts];
+  int q = known;
+  if (start.bucket == bucket) {
+    q = start.position;
+    while (q < floor) q = after_[q];  // stops at known at the latest
+  } else {
+    while (before_[q] != kNoPosition && before_[q] >= floor) q = before_[q];
+    start.bucket = static_cast<std::uint16_t>(bucket);
+  }
+  start.position = static_cast<std::uint16_t>(q);
+  while (agreedLength(q, p, cap) < cap) q = after_[q];  // stops at known at the latest
+  return q;
 }
 
 std::size_t emitLiteral(unsigned char* output, unsigned char ch, bool& spacePending) {
@@ -180,23 +181,15 @@ std::size_t compressRecord(unsigned char* output, const unsigned char* input, st
   bool escaped = false;  // whether a literal was written as an escape pair
   RecordMatchIndex index(input, size);
   for (int p = 0; p < n;) {
-    // A match grows a byte at a time while it still occurs in the window, up to one byte
-    // past the longest reference and no further than the input; the reference takes what
-    // occurred before the last byte tried, at its earliest place. It must be longer than
-    // the shortest match for the trial to have gone that far.
-    int tried = 0;
-    if (n - p > kMinMatchLength) {
-      tried = std::min(index.longestMatch(p) + 1, kMaxMatchLength + 1);
-      if (tried > n - p) tried = n - p;
-    }
-    if (tried > kMinMatchLength) {
-      const int length = tried - 1;
+    RecordMatchIndex::Match match{0, 0};
+    if (p + kMinMatchLength < n) match = index.bestMatch(p);
+    if (match.length >= kMinMatchLength) {
       if (spacePending) {
         output[out++] = kSpace;
         spacePending = false;
       }
-      out += writeBackReference(output + out, p - index.earliestOf(length), length);
-      p += length;
+      out += writeBackReference(output + out, p - match.position, match.length);
+      p += match.length;
     } else {
       out += emitLiteral(output + out, input[p], spacePending);
       escaped |= needsEscape(input[p]);

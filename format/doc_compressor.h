@@ -19,10 +19,10 @@ inline constexpr int kMaxMatchLength = 10;
 // REQUIRES: output holds 2 * n bytes; n <= kDocRecordSize. Allocates nothing; never fails.
 std::size_t compressRecord(unsigned char* output, const unsigned char* input, std::size_t n);
 
-// Where every 3- and 4-byte sequence of one record occurs, as chains of positions in
-// increasing order (by hash bucket), so that the earliest occurrence inside the window is
-// found without scanning the window. About 37 KiB: meant to live on the stack for one
-// record.
+// Where the 3-byte sequences of one record occur: each position links back to the one
+// before it whose sequence shares its hash bucket. A search walks back from the pattern
+// through the window only, so positions that have left the window cost nothing, and most
+// walks are a few steps long. About 28 KiB: meant to live on the stack for one record.
 class RecordMatchIndex {
  public:
   // REQUIRES: n <= kDocRecordSize. Keeps a copy of the input.
@@ -30,40 +30,42 @@ class RecordMatchIndex {
   RecordMatchIndex(const RecordMatchIndex&) = delete;
   RecordMatchIndex& operator=(const RecordMatchIndex&) = delete;
 
-  // The longest prefix of the bytes at p, up to kMaxMatchLength + 1 and the end of the
-  // input, that occurs in the window (the kMaxMatchDistance bytes before p); 0 when not
-  // even its first three bytes do. earliestOf then gives where each length of it first
-  // occurs there.
-  // REQUIRES: p + 3 <= n; calls come in order of increasing p (positions that drop out of
-  // the window are forgotten).
-  int longestMatch(int p);
-  // REQUIRES: 3 <= length <= the last longestMatch's answer.
-  int earliestOf(int length) const { return earliest_[length]; }
+  struct Match {
+    int length;    // 0 when not even 3 bytes occur
+    int position;  // the earliest place where all length bytes occur
+  };
+
+  // The back-reference due at p: the longest run of the bytes at p, at most
+  // kMaxMatchLength long and never taking in the record's last byte, that also starts in
+  // the window (the kMaxMatchDistance bytes before p; it may run on into p).
+  // REQUIRES: p + kMinMatchLength < n; calls come in order of increasing p.
+  Match bestMatch(int p);
 
  private:
   static constexpr int kBucketBits = 12;
   static constexpr std::size_t kBuckets = std::size_t{1} << kBucketBits;
   static constexpr std::size_t kPadding = 16;  // word loads may reach this far past the end
-  // Ends every chain; lies beyond every position, and links to itself.
-  static constexpr std::uint16_t kEndOfChain = kDocRecordSize;
-  // Lengths a growing match is searched for: up to one past the longest reference.
-  static constexpr int kLadderTop = kMaxMatchLength + 1;
+  // Links to no position: lies beyond every one, so that it is never in a window.
+  static constexpr std::uint16_t kNoPosition = kDocRecordSize;
+  // Walking back through more places that hold the whole pattern than this hands the search
+  // to the forward links, which find the earliest one at once in a long run of one byte.
+  static constexpr int kLongestWalkBack = 16;
+  static constexpr std::size_t kWindowStarts = 8;
 
-  struct Chains {
-    std::uint16_t head[kBuckets];            // first position of each bucket still in reach
-    std::uint16_t next[kDocRecordSize + 1];  // next position in the same bucket
-  };
-
-  static std::size_t bucketOf(std::uint32_t key);
-  static void link(Chains& chains, std::uint32_t key, int q);
-  static int firstInWindow(Chains& chains, std::size_t bucket, int floor);
+  static std::size_t bucketOf(const unsigned char* at);
+  int agreedLength(int q, int p, int cap) const;
+  int earliestWholeMatch(int p, int known, int cap, int floor);
 
   int size_;
-  // By length, from 3 to the longest match; room behind for stores of a whole word.
-  std::uint16_t earliest_[kLadderTop + 1 + 12];
   unsigned char text_[kDocRecordSize + kPadding];
-  Chains triples_;
-  Chains quads_;
+  std::uint16_t head_[kBuckets];             // the latest position of each bucket so far
+  std::uint16_t before_[kDocRecordSize];     // the position before, in the same bucket
+  std::uint16_t after_[kDocRecordSize + 1];  // the one after; the last slot takes the firsts
+  // Where recent forward searches found their bucket's window to begin, to go on from.
+  struct WindowStart {
+    std::uint16_t bucket = kBuckets;
+    std::uint16_t position = 0;
+  } windowStarts_[kWindowStarts];
 };
 
 // Codes one literal byte, pairing a held space with a following 0x40..0x7F character.
