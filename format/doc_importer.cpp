@@ -1,6 +1,7 @@
 #include "format/doc_importer.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstdio>
@@ -245,59 +246,23 @@ bool PalmDocDecoder::feed(const unsigned char* in, std::size_t size) {
   return length_ < capacity_;
 }
 
-namespace {
-
-// Whether the count bytes at `at` repeat those `distance` before them. Most references are
-// short and do not overlap: one compare of two words answers those.
-bool repeatsEarlierText(const unsigned char* text, std::size_t at, std::size_t distance,
-                        std::size_t count, std::size_t length) {
-  if (distance >= 8 && count <= 8 && length - at >= 8) {
-    std::uint64_t here;
-    std::uint64_t there;
-    std::memcpy(&here, text + at, 8);
-    std::memcpy(&there, text + at - distance, 8);
-    const std::uint64_t differ = here ^ there;
-    const int agreed = std::endian::native == std::endian::little ? std::countr_zero(differ)
-                                                                  : std::countl_zero(differ);
-    return agreed >= static_cast<int>(8 * count);
-  }
-  for (std::size_t k = 0; k < count; ++k) {
-    if (text[at + k] != text[at + k - distance]) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
+// Decoded with the decoder's word-at-a-time loop and compared after, which is quicker than
+// checking code by code. The buffer holds one byte more than the text, so that codes giving
+// more are caught. A stream with a reference before the text, or cut off inside a code,
+// never passes, even where the text it gives happens to be right.
 bool decodesTo(const unsigned char* in, std::size_t inSize, const unsigned char* text,
                std::size_t length) {
-  const unsigned char* const end = in + inSize;
-  std::size_t at = 0;  // the next text byte the codes must give
-  while (in < end) {
-    const unsigned char ch = *in++;
-    if (ch >= 0x09 && ch <= 0x7F) {
-      if (at == length || text[at++] != ch) return false;
-    } else if (ch >= 0xC0) {
-      if (length - at < 2 || text[at] != ' ' || text[at + 1] != (ch & 0x7F)) return false;
-      at += 2;
-    } else if (ch >= 0x80) {
-      if (in == end) return false;
-      const unsigned value = (unsigned{ch} << 8) | *in++;
-      const std::size_t distance = (value & 0x3FFF) >> 3;
-      const std::size_t count = (value & 7) + 3;
-      if (distance == 0 || distance > at || length - at < count) return false;
-      // The text so far is the decoded text, so the copy's source is the text itself; an
-      // overlapping copy repeats bytes that are compared as they come.
-      if (!repeatsEarlierText(text, at, distance, count, length)) return false;
-      at += count;
-    } else if (ch != 0) {  // a run of 1 to 8 bytes that stand for themselves
-      if (static_cast<std::size_t>(end - in) < ch) return false;
-      for (const unsigned char* stop = in + ch; in < stop; ++in) {
-        if (*in != 0 && (at == length || text[at++] != *in)) return false;
-      }
-    }
+  std::array<unsigned char, kDocRecordSize + 1> record;
+  std::vector<unsigned char> larger;
+  unsigned char* out = record.data();
+  if (length >= record.size()) {
+    larger.resize(length + 1);
+    out = larger.data();
   }
-  return at == length;
+  PalmDocDecoder decoder(out, length + 1);
+  decoder.feed(in, inSize);
+  return decoder.length() == length && decoder.referencesBeforeText() == 0 &&
+         !decoder.insideCode() && std::memcmp(out, text, length) == 0;
 }
 
 std::size_t decodePalmDoc(const unsigned char* in, std::size_t inSize, unsigned char* out,

@@ -103,9 +103,8 @@ class PalmDocDecoder {
   bool dropped_ = false;
 };
 
-// Whether the PalmDOC bytes decode to exactly `text`: decodePalmDoc's answer, found by
-// comparing each code with the text instead of writing the text out again (what the
-// builder checks every record with).
+// Whether the PalmDOC bytes decode to exactly `text` (what the builder checks every record
+// with).
 bool decodesTo(const unsigned char* in, std::size_t inSize, const unsigned char* text,
                std::size_t length);
 
