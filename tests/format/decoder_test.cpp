@@ -73,6 +73,32 @@ TEST(DecoderTest, TheFastPathGivesWhatOneByteAtATimeGives) {
   }
 }
 
+// The builder's check passes a record only when its codes are whole and give the text
+// exactly: text that comes out right from a damaged stream is not enough.
+TEST(DecoderTest, TheBuildersCheckWantsWholeCodesAndTheExactText) {
+  const std::string text = "abcabcabc and the rest of a line long enough to be read in bulk";
+  Bytes codes{'a', 'b', 'c', 0x80, 0x1B};  // "abc", then 6 bytes from 3 back
+  for (std::size_t k = 9; k < text.size(); ++k) codes.push_back(static_cast<unsigned char>(text[k]));
+  const auto passes = [&](const Bytes& stream, const std::string& expected) {
+    return decodesTo(stream.data(), stream.size(),
+                     reinterpret_cast<const unsigned char*>(expected.data()), expected.size());
+  };
+  EXPECT_TRUE(passes(codes, text));
+  EXPECT_FALSE(passes(codes, text.substr(0, text.size() - 1)));  // gives a byte more
+  EXPECT_FALSE(passes(codes, text + "!"));                         // a byte less
+  std::string changed = text;
+  changed[40] ^= 0x20;
+  EXPECT_FALSE(passes(codes, changed));
+  Bytes before = codes;  // a reference before the text adds nothing, yet is damage
+  before.insert(before.begin() + 3, {0x80, 0xF8});
+  ASSERT_EQ(decodedByteByByte(before, 4096), text);
+  EXPECT_FALSE(passes(before, text));
+  Bytes cut = codes;  // a run cut off at the end
+  cut.push_back(0x03);
+  cut.push_back('!');
+  EXPECT_FALSE(passes(cut, text + "!"));
+}
+
 }  // namespace
 
 }  // namespace quillet
