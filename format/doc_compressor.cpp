@@ -109,30 +109,49 @@ int RecordMatchIndex::agreedLength(int q, int p, int cap) const {
   return std::min(agreed, cap);
 }
 
-// Walks back from p through the places in the window that share its bucket. Going back,
-// a place that agrees as far as the best so far is an earlier occurrence of it, so it
-// takes over; the choice is made without a branch, which text does not make predictable.
-RecordMatchIndex::Match RecordMatchIndex::bestMatch(int p) {
-  const int cap = std::min(kMaxMatchLength, size_ - p - 1);
+// Walks back from p through the places in the window that share its bucket, keeping the
+// longest agreement and, of equals, the earliest place, without a branch on the outcome,
+// which text does not make predictable.
+// Away from the record's end a reference may be kMaxMatchLength long, more than one word
+// can show, so only a place whose first word agrees in full is measured further, and only
+// such a place can agree in full.
+template <bool kNearTheEnd>
+[[gnu::always_inline]] inline RecordMatchIndex::Match RecordMatchIndex::search(int p) {
+  const int cap = kNearTheEnd ? std::min(kMaxMatchLength, size_ - p - 1) : kMaxMatchLength;
   const int floor = std::max(0, p - kMaxMatchDistance);
   const auto inWindow = [floor, span = static_cast<unsigned>(p - floor)](int q) {
     return static_cast<unsigned>(q - floor) < span;  // kNoPosition never is
   };
-  int best = kMinMatchLength - 1;
-  int at = -1;
+  const std::uint64_t pattern = loadWord(text_ + p);
+  // How far the best place agrees (high half) and how early it lies (low half, counting
+  // down), so that one maximum keeps the earliest of the longest.
+  const auto ranked = [](int agreed, int q) {
+    return static_cast<std::uint32_t>(agreed) << 16 | static_cast<std::uint32_t>(kNoPosition - q);
+  };
+  std::uint32_t best = ranked(kMinMatchLength - 1, kNoPosition);
   int wholeMatches = 0;
   for (int q = before_[p]; inWindow(q); q = before_[q]) {
-    const int agreed = agreedLength(q, p, cap);
-    const bool asFar = agreed >= best;
-    best = asFar ? agreed : best;
-    at = asFar ? q : at;
-    if (best == cap && ++wholeMatches > kLongestWalkBack) {
-      return {cap, earliestWholeMatch(p, at, cap, floor)};
+    const std::uint64_t difference = loadWord(text_ + q) ^ pattern;
+    int agreed = agreedBytes(difference);
+    if (kNearTheEnd || difference == 0) {
+      agreed = agreedLength(q, p, cap);
+      if (agreed == cap && ++wholeMatches > kLongestWalkBack) {
+        return {cap, earliestWholeMatch(p, q, cap, floor)};
+      }
     }
+    best = std::max(best, ranked(agreed, q));
   }
-  if (at < 0) return {0, 0};
-  return {best, at};
+  const int length = static_cast<int>(best >> 16);
+  if (length < kMinMatchLength) return {0, 0};
+  return {length, kNoPosition - static_cast<int>(best & 0xFFFF)};
 }
+
+[[gnu::always_inline]] inline RecordMatchIndex::Match RecordMatchIndex::bestMatchInline(
+    int p) {
+  return p + kMaxMatchLength < size_ ? search<false>(p) : search<true>(p);
+}
+
+RecordMatchIndex::Match RecordMatchIndex::bestMatch(int p) { return bestMatchInline(p); }
 
 // The earliest place in the window where all cap bytes at p occur, given one such place
 // (known). The forward links lead there from the start of the bucket's window, which is
@@ -182,7 +201,7 @@ std::size_t compressRecord(unsigned char* output, const unsigned char* input, st
   RecordMatchIndex index(input, size);
   for (int p = 0; p < n;) {
     RecordMatchIndex::Match match{0, 0};
-    if (p + kMinMatchLength < n) match = index.bestMatch(p);
+    if (p + kMinMatchLength < n) match = index.bestMatchInline(p);
     if (match.length >= kMinMatchLength) {
       if (spacePending) {
         output[out++] = kSpace;
