@@ -37,7 +37,7 @@ bool readStream(std::FILE* file, WorkText& bytes, std::size_t expected) {
   // Room for the whole file and one more block, so that the read that finds its end
   // needs no larger block.
   std::size_t capacity = expected + kReadBlock;
-  HeapText block(static_cast<char*>(std::malloc(capacity + 1)));
+  HeapText block = allocateText(capacity + 1);
   std::size_t length = 0;
   while (block) {
     if (capacity - length < kReadBlock) {

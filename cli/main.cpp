@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/heap_text.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
 #include "platform/console.h"
@@ -55,6 +56,7 @@ void printOverview(std::ostream& out) {
 int main(int argc, char** argv) {
   using namespace quillet;
   setCommandLineArguments(argc, argv);
+  setLargeBlockAllocator(allocateInLargePages);
   useBinaryStandardStreams();
   removeScratchFilesOnInterrupt();
   if (argc < 2) {

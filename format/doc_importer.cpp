@@ -355,7 +355,7 @@ ImportedDoc importDocBytes(std::span<const unsigned char> database,
   const std::size_t inSize = stretch.end - stretch.start;
   const std::size_t counted = std::size_t{header.recordCount} * kDocRecordSize;
   const std::size_t capacity = std::min(counted, copied ? inSize : inSize * kMaxExpansion);
-  HeapText text(static_cast<char*>(std::malloc(capacity + 1)));
+  HeapText text = allocateText(capacity + 1);
   if (!text) return refused(ImportStatus::kNoMemory);
   auto* out = reinterpret_cast<unsigned char*>(text.get());
 

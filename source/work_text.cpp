@@ -13,7 +13,7 @@ void releaseWorkText(WorkText& text) {
 bool allocateWorkText(WorkText& text, std::size_t capacity) {
   releaseWorkText(text);
   if (capacity > kMaxWorkTextLength) return false;
-  text.buffer.reset(static_cast<char*>(std::malloc(capacity + 1)));
+  text.buffer = allocateText(capacity + 1);
   if (!text.buffer) return false;
   text.buffer.get()[0] = '\0';
   return true;

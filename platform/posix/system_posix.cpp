@@ -1,6 +1,8 @@
+#include <sys/mman.h>
 #include <time.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 
 #include "platform/system.h"
@@ -24,6 +26,16 @@ bool needsQuotes(const std::string& argument) {
 }
 
 }  // namespace
+
+char* allocateInLargePages(std::size_t bytes) {
+  constexpr std::size_t kLargePage = std::size_t{1} << 21;
+  const std::size_t rounded = (bytes + kLargePage - 1) / kLargePage * kLargePage;
+  if (rounded < bytes) return nullptr;  // wrapped around
+  void* block = std::aligned_alloc(kLargePage, rounded);
+  // Only advice: where the system has no large pages the block works as any other.
+  if (block != nullptr) ::madvise(block, rounded, MADV_HUGEPAGE);
+  return static_cast<char*>(block);
+}
 
 void sleepMilliseconds(unsigned milliseconds) {
   timespec rest{static_cast<time_t>(milliseconds / 1000),

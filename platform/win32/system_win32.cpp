@@ -2,12 +2,15 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/system.h"
 
 namespace quillet {
+
+char* allocateInLargePages(std::size_t bytes) { return static_cast<char*>(std::malloc(bytes)); }
 
 void sleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
 

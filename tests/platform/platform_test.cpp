@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "base/heap_text.h"
 #include "platform/files.h"
 #include "platform/mapped_file.h"
 #include "platform/registry_text.h"
@@ -113,6 +114,31 @@ TEST(SystemTest, SleepWaitsAtLeastTheTimeAskedAndTheCommandLineIsWhole) {
   EXPECT_EQ(wholeCommandLine(),
             "\"/opt/quillet maker/quillet\" -u \"Jo Smith\" \"\" \"a\tb\" -uAnn");
 #endif
+}
+
+// A text's block from the large-page allocator acts as any malloc block: written whole,
+// grown with realloc, freed with free (the sanitizers watch all three). Small texts keep
+// to malloc.
+TEST(SystemTest, LargeTextBlocksComeFromTheNamedAllocatorAndBehaveAsMallocs) {
+  static std::size_t asked = 0;
+  setLargeBlockAllocator([](std::size_t bytes) {
+    asked = bytes;
+    return allocateInLargePages(bytes);
+  });
+  HeapText small = allocateText(4096);
+  EXPECT_EQ(asked, 0u);
+  const std::size_t size = (5u << 20) + 1;
+  HeapText large = allocateText(size);
+  setLargeBlockAllocator(nullptr);
+  ASSERT_TRUE(large && small);
+  EXPECT_EQ(asked, size);
+  std::memset(large.get(), 'x', size);
+  char* grown = static_cast<char*>(std::realloc(large.get(), 2 * size));
+  ASSERT_NE(grown, nullptr);
+  static_cast<void>(large.release());
+  large.reset(grown);
+  EXPECT_EQ(large.get()[size - 1], 'x');
+  EXPECT_EQ(allocateInLargePages(std::size_t(-1)), nullptr);  // no memory, no crash
 }
 
 // Whatever is written reads back the same is checked by fuzz/registry_text_fuzzer.cpp.
