@@ -62,12 +62,14 @@ class RecordMatchIndex {
   static std::size_t bucketOf(const unsigned char* at);
   int agreedLength(int q, int p, int cap) const;
   int earliestWholeMatch(int p, int known, int cap, int floor);
+  void linkForward();
 
   int size_;
   unsigned char text_[kDocRecordSize + kPadding];
   std::uint16_t head_[kBuckets];             // the latest position of each bucket so far
   std::uint16_t before_[kDocRecordSize];     // the position before, in the same bucket
   std::uint16_t after_[kDocRecordSize + 1];  // the one after; the last slot takes the firsts
+  bool linkedForward_ = false;
   // Where recent forward searches found their bucket's window to begin, to go on from.
   struct WindowStart {
     std::uint16_t bucket = kBuckets;
