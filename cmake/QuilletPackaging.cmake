@@ -18,7 +18,7 @@ else()
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION "text")
   set(CPACK_STRIP_FILES ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6 (>= 2.36)")  # the C++ runtime is linked in, and binds arc4random (2.36)
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
       "Makes Palm Doc e-books (.pdb) from text, HTML and existing Docs.\nquillet builds Palm Doc databases with PalmDOC-compressed records, reads\nthem back to text, converts HTML pages, and lists and installs books for\nthe HotSync users of Palm Desktop.")
 endif()
