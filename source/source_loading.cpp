@@ -216,6 +216,9 @@ LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreak
         std::string page;
         if (reading.unicode) {
           page = readAsWindows1252(text.view(), reading.charset, /*html=*/true, report);
+          // The page's bytes as read are not looked at again: given back now, they leave two
+          // copies of the page in memory at the most, not three.
+          releaseWorkText(text);
           dropEndOfTextBytes(page, report);
           if (reading.title != nullptr) *reading.title = pageTitle(page);
         }
@@ -230,6 +233,7 @@ LoadStatus loadSourceInPlace(WorkText& text, int sourceType, bool stripLineBreak
           html.headingMarker = unusedControlByte(converted);
           html.headingLevels = reading.headingLevels;
           if (html.headingMarker != 0) {
+            std::string().swap(converted);  // not kept beside its successor
             converted = convertHtmlToString(bytes, publicFormat, /*useTitle=*/true, html);
           }
           if (reading.headingMarker != nullptr) *reading.headingMarker = html.headingMarker;
