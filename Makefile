@@ -5,7 +5,7 @@
 #   make test-native   the native tests only (quick)
 #   make test-windows  the Windows build's tests under Wine only
 #   make fuzz          the fuzz targets, for a bounded number of inputs
-#   make bench         the benchmarks
+#   make bench         the benchmarks: the parts, then whole commands on generated texts
 #   make clean
 
 BUILD    ?= build
@@ -64,8 +64,9 @@ test-windows: windows
 fuzz: fuzz-build
 	@cd $(BUILD)/fuzz && ctest -j $(JOBS) --output-on-failure
 
-bench: bench-build
+bench: bench-build release-build
 	@for b in $(BUILD)/bench/bench/bench_*; do echo "== $$b"; $$b; done
+	@echo "== whole commands (bench/commands.py)"; python3 bench/commands.py $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -4,7 +4,7 @@
 #   native   compiler, CMake, Ninja, GoogleTest          (the quillet command and its tests)
 #   windows  MinGW-w64 cross compiler and Wine           (the Windows build and its tests)
 #   fuzz     clang with libFuzzer                         (the fuzz targets)
-#   bench    Google Benchmark                             (bench/)
+#   bench    Google Benchmark, Python                     (bench/)
 #   shots    Xvfb, ImageMagick, Wine's fonts             (dialog screenshots)
 #   check    debootstrap and zstd                         (make check-packages)
 set -eu
@@ -14,7 +14,7 @@ packages() {
     native) echo "make cmake ninja-build g++ googletest libgtest-dev" ;;
     windows) echo "g++-mingw-w64-x86-64 wine wine64 googletest" ;;
     fuzz) echo "clang libclang-rt-14-dev" ;;
-    bench) echo "libbenchmark-dev" ;;
+    bench) echo "libbenchmark-dev python3" ;;
     shots) echo "xvfb xauth imagemagick fonts-wine" ;;
     check) echo "debootstrap zstd" ;;
     *) echo "install-deps.sh: unknown group '$1'" >&2; exit 2 ;;

@@ -1,0 +1,141 @@
+#!/usr/bin/env python3
+"""Whole-command figures: quillet build and import run as a user runs them, on generated
+texts, with the default options unless a row says otherwise.
+
+    bench/commands.py [BUILD] [--runs N] [--keep DIR]
+
+BUILD is the build folder that holds release/cli/quillet, and prose_text and run_measured
+in bench/bench (default: build). Each row is run once to warm the page cache, then N times
+(default 10; a third as often for the 50 MB rows, three times as often for the import).
+run_measured starts each run and reports its wall time, processor time and peak memory
+(the launcher's own megabyte or so is in the peak). Figures are means, and MB are 10^6
+bytes. The texts are made in a scratch folder that is deleted afterwards unless --keep
+names one.
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+MB = 1000 * 1000
+
+
+def run_once(launcher, command):
+    """Wall seconds, processor seconds and peak resident kilobytes of one run."""
+    done = subprocess.run([launcher, *command], stdout=subprocess.PIPE, text=True)
+    if done.returncode != 0:
+        sys.exit("failed: " + " ".join(command))
+    wall, cpu, peak = done.stdout.split()
+    return float(wall), float(cpu), int(peak)
+
+
+def measure(launcher, command, runs):
+    run_once(launcher, command)
+    results = [run_once(launcher, command) for _ in range(runs)]
+    walls = [r[0] for r in results]
+    return {
+        "wall": sum(walls) / len(walls),
+        "best": min(walls),
+        "cpu": sum(r[1] for r in results) / len(results),
+        "peak": max(r[2] for r in results) * 1024 / MB,  # wait4 counts in KiB
+    }
+
+
+def make_texts(folder, prose_text):
+    def prose(size, seed, name):
+        path = os.path.join(folder, name)
+        subprocess.run([prose_text, str(size), str(seed), path], check=True)
+        return path
+
+    texts = {"5": prose(5 * MB, 1, "prose5.txt"), "50": prose(50 * MB, 1, "prose50.txt")}
+    with open(texts["50"], "rb") as source:
+        plain = source.read()
+    texts["50utf8"] = os.path.join(folder, "prose50-utf8.txt")
+    with open(texts["50utf8"], "wb") as out:
+        out.write(plain.replace(b"river", "rivière".encode()))  # some letters in two bytes
+    texts["50html"] = os.path.join(folder, "page50.html")
+    with open(texts["50html"], "wb") as out:
+        out.write(b"<html><head><title>Fifty</title></head><body>\n")
+        out.write(plain.replace(b"\n", b"<br>\n"))
+        out.write(b"</body></html>\n")
+    books = os.path.join(folder, "books")
+    os.mkdir(books)
+    texts["batch"] = [prose(100 * 1000, seed, os.path.join("books", "b%03d.txt" % seed))
+                      for seed in range(1, 201)]
+    return texts
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("build", nargs="?", default="build")
+    parser.add_argument("--runs", type=int, default=10)
+    parser.add_argument("--keep")
+    options = parser.parse_args()
+    quillet = os.path.join(options.build, "release", "cli", "quillet")
+    prose_text = os.path.join(options.build, "bench", "bench", "prose_text")
+    launcher = os.path.join(options.build, "bench", "bench", "run_measured")
+    for program in (quillet, prose_text, launcher):
+        if not os.access(program, os.X_OK):
+            sys.exit(program + " is missing: run 'make release-build bench-build' first")
+
+    folder = options.keep or tempfile.mkdtemp(prefix="quillet-bench-")
+    os.makedirs(folder, exist_ok=True)
+    try:
+        texts = make_texts(folder, prose_text)
+        out = lambda name: os.path.join(folder, name)
+        subprocess.run([quillet, "build", texts["50"], "-o", out("prose50.pdb"), "-q"], check=True)
+        subprocess.run([quillet, "build", texts["5"], "-o", out("prose5.pdb"), "-q"], check=True)
+        few, many = options.runs, max(2, options.runs // 3)
+        build = lambda source, *rest: [quillet, "build", source, "-o", out("out.pdb"), "-q", *rest]
+        # (what, command, runs, the figure a target is about, the target, its unit)
+        rows = [
+            # What starting and ending any process costs here, which every row below includes.
+            ("/bin/true, for reference", ["true"], 3 * few, None, None, None),
+            ("build 5 MB prose", build(texts["5"]), few, "wall", 0.04, "s"),
+            ("build 5 MB prose, -j 1", build(texts["5"], "-j", "1"), few, None, None, None),
+            ("build 50 MB prose", build(texts["50"]), many, "wall", 0.4, "s"),
+            ("  its peak memory", None, None, "peak", 66, "MB"),
+            ("build 50 MB prose, -j 1", build(texts["50"], "-j", "1"), many, None, None, None),
+            ("build 50 MB UTF-8", build(texts["50utf8"]), many, "peak", 66, "MB"),
+            ("build from 50 MB's Doc", build(out("prose50.pdb")), many, "peak", 66, "MB"),
+            ("build 50 MB HTML page", build(texts["50html"]), many, None, None, None),
+            ("import 5 MB book", [quillet, "import", out("prose5.pdb"), "-o", out("out.txt"), "-q"],
+             3 * few, "cpu", 0.01, "s"),
+            ("build 200 x 100 KB, -j 2",
+             [quillet, "build", *texts["batch"], "-o", out("books"), "-q", "-j", "2"], few, None,
+             None, None),
+            ("build 200 x 100 KB, -j 1",
+             [quillet, "build", *texts["batch"], "-o", out("books"), "-q", "-j", "1"], few, None,
+             None, None),
+        ]
+        os.makedirs(out("books"), exist_ok=True)
+        print("%-26s %10s %10s %10s %9s   %s" % ("", "wall", "best wall", "processor", "peak",
+                                              "target"))
+        figures = {}
+        for what, command, runs, figure, limit, unit in rows:
+            if command is not None:
+                figures = measure(launcher, command, runs)
+                print("%-26s %8.3f s %8.3f s %7.1f ms %6.1f MB" %
+                      (what, figures["wall"], figures["best"], figures["cpu"] * 1000,
+                       figures["peak"]), end="")
+            else:
+                print("%-26s %43s" % (what, ""), end="")
+            if figure is not None:
+                value = figures[figure]
+                print("   %s <= %g %s: %s" % (figure, limit, unit,
+                                              "met" if value <= limit else "NOT MET"), end="")
+            print()
+            if what.endswith("-j 2"):
+                parallel = figures["wall"]
+        ratio = parallel / figures["wall"]
+        print("%-26s %43s   -j 2 at least 1.7x faster: %.2fx, %s" %
+              ("batch speed-up", "", 1 / ratio, "met" if 1 / ratio >= 1.7 else "NOT MET"))
+    finally:
+        if not options.keep:
+            shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
