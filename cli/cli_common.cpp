@@ -171,6 +171,7 @@ bool readInput(const std::string& path, WorkText& bytes) {
 }
 
 bool DatabaseInput::open(const std::string& path) {
+  path_ = path;
   std::error_code error;
   mapped_ = path != "-" && fs::is_regular_file(path, error) && file_.open(path.c_str());
   return mapped_ || readInput(path, read_);
@@ -185,6 +186,13 @@ std::span<const unsigned char> DatabaseInput::bytes() const {
 std::function<void(std::size_t)> DatabaseInput::release() {
   if (!mapped_) return nullptr;
   return [this](std::size_t offset) { file_.releaseBefore(offset); };
+}
+
+bool DatabaseInput::readIntact() const {
+  if (!mapped_ || !file_.cutWhileRead()) return true;
+  printError(inputName(path_) + " was cut short by another program while it was read; " +
+             "nothing was made of it");
+  return false;
 }
 
 bool sameFile(const std::string& a, const std::string& b) {

@@ -110,8 +110,12 @@ class DatabaseInput {
   std::span<const unsigned char> bytes() const;
   // For importDocBytes: gives back the memory of what has been read.
   std::function<void(std::size_t)> release();
+  // False, having told so, when another program cut the file short while it was read:
+  // what was read is not the file that was opened, and nothing should be made of it.
+  bool readIntact() const;
 
  private:
+  std::string path_;
   WorkText read_;
   MappedFile file_;
   bool mapped_ = false;

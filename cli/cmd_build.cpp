@@ -220,6 +220,7 @@ bool loadJob(LoadedJob& loadedJob, const BuildJob& job, const BuildChoices& choi
                             BookSource{job.sourceType, job.source, choices.strip,
                                        choices.publicFormat},
                             nullptr, reading);
+  if (doc && !database.readIntact()) return false;
   if (loaded == LoadStatus::kDocNotDoc) {
     printError(describeNotDoc(job.source, head, ImportStatus::kNotDoc));
     return false;

@@ -53,6 +53,7 @@ int runImportCommand(const std::vector<std::string>& args) {
   DatabaseInput input;
   if (!input.open(source)) return kExitFailure;
   const ImportedDoc doc = importDocBytes(input.bytes(), input.release());
+  if (!input.readIntact()) return kExitFailure;
   if (doc.status != ImportStatus::kImported) {
     const std::span<const unsigned char> file = input.bytes();
     printError(describeNotDoc(

@@ -226,11 +226,13 @@ int runInfoCommand(const std::vector<std::string>& args) {
     printDocHeader(out, bytes, entries[0]);
     // The listing shows everything; what is wrong with the text is said besides.
     const ImportedDoc doc = importDocBytes(file.bytes(), file.release());
+    if (!file.readIntact()) return kExitFailure;  // its damage would be the cut's
     if (doc.status == ImportStatus::kImported) {
       printBookmarks(out, doc);
       sound = reportDamage(path, doc.damage, doc.length, false, Talk(parsed));
     }
   }
+  if (!file.readIntact()) return kExitFailure;
   CommandOutput listing(output);
   if (!listing.open() || !listing.write(out) || !listing.finish()) return kExitFailure;
   return sound ? kExitOk : kExitFailure;

@@ -22,12 +22,17 @@ class MappedFile {
   // The bytes before offset will not be needed soon: their memory may be given back.
   // Reading them again still gives the file's bytes.
   void releaseBefore(std::size_t offset);
+  // Whether the file was cut short while mapped. Reading its missing pages does not end
+  // the process: they read as zeros, and this tells the reader that what it read is not
+  // the file it opened. Always false for a file read whole.
+  bool cutWhileRead() const;
 
  private:
   const unsigned char* data_ = nullptr;
   std::size_t size_ = 0;
   std::size_t released_ = 0;
   bool mapped_ = false;
+  int guard_ = -1;  // where the mapping is registered for its faults to be told (POSIX)
   std::vector<unsigned char> read_;  // where the file was read rather than mapped
 };
 

@@ -26,4 +26,6 @@ bool MappedFile::open(const char* path) {
 
 void MappedFile::releaseBefore(std::size_t) {}
 
+bool MappedFile::cutWhileRead() const { return false; }
+
 }  // namespace quillet

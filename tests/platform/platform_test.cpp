@@ -6,6 +6,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#ifndef _WIN32
+#include <csignal>
+#include <unistd.h>
+#endif
 
 #include "base/heap_text.h"
 #include "platform/files.h"
@@ -98,6 +102,42 @@ TEST_F(FilesTest, AMappedFileGivesItsBytesAlsoAfterTheyAreReleased) {
   EXPECT_FALSE(missing.open(at("missing.pdb").c_str()));
   EXPECT_EQ(errno, ENOENT);
 }
+
+#ifndef _WIN32
+// Another program may cut a file short while it is mapped here (Windows reads it whole).
+TEST_F(FilesTest, AMappedFileCutShortReadsOnAsZerosAndSaysSo) {
+  const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  const std::string content(5 * page, 'x');
+  writeFile(at("cut.pdb"), content);
+  writeFile(at("whole.pdb"), content);
+  MappedFile cut;
+  MappedFile whole;
+  ASSERT_TRUE(cut.open(at("cut.pdb").c_str()));
+  ASSERT_TRUE(whole.open(at("whole.pdb").c_str()));
+  ASSERT_EQ(truncate(at("cut.pdb").c_str(), static_cast<off_t>(page + 10)), 0);
+  EXPECT_FALSE(cut.cutWhileRead());
+  const auto read = [](const MappedFile& file) {
+    const auto bytes = file.bytes();
+    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  };
+  const std::string expected = content.substr(0, page + 10) + std::string(4 * page - 10, '\0');
+  EXPECT_EQ(read(cut), expected);
+  EXPECT_TRUE(cut.cutWhileRead());
+  cut.releaseBefore(cut.bytes().size());  // and again once its pages are given back
+  EXPECT_EQ(read(cut), expected);
+  EXPECT_EQ(read(whole), content);
+  EXPECT_FALSE(whole.cutWhileRead());
+}
+
+using MappedFileDeathTest = FilesTest;
+
+TEST_F(MappedFileDeathTest, ABusErrorFromElsewhereStillEndsTheProcess) {
+  writeFile(at("mapped.pdb"), "a mapped file puts the handler in place");
+  MappedFile file;
+  ASSERT_TRUE(file.open(at("mapped.pdb").c_str()));
+  EXPECT_DEATH(raise(SIGBUS), "");
+}
+#endif
 
 TEST(SystemTest, SleepWaitsAtLeastTheTimeAskedAndTheCommandLineIsWhole) {
   const auto start = std::chrono::steady_clock::now();
