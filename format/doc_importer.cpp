@@ -206,20 +206,27 @@ const unsigned char* PalmDocDecoder::feedFast(const unsigned char* in, const uns
 }
 
 bool PalmDocDecoder::feed(const unsigned char* in, std::size_t size) {
+  if (take(in, size, 0) < size) dropped_ = true;
+  return length_ < capacity_;
+}
+
+std::size_t PalmDocDecoder::take(const unsigned char* in, std::size_t size, std::size_t room) {
+  const unsigned char* const start = in;
   const unsigned char* const end = in + size;
+  const std::size_t limit = capacity_ > room ? capacity_ - room : 0;
   // A reference whose second byte opens this piece.
-  if (pendingHigh_ >= 0 && in < end && length_ < capacity_) {
+  if (pendingHigh_ >= 0 && in < end && length_ < limit) {
     copyBack((static_cast<unsigned>(pendingHigh_) << 8) | *in++);
     pendingHigh_ = -1;
   }
-  while (in < end && length_ < capacity_) {
+  while (in < end && length_ < limit) {
     in = feedFast(in, end);
-    if (in == end || length_ == capacity_) break;
+    if (in == end || length_ >= limit) break;
     if (runLeft_ > 0) {
       // Run bytes stand for themselves, whatever their values (a NUL adds nothing).
-      const std::size_t take = std::min<std::size_t>(runLeft_, static_cast<std::size_t>(end - in));
+      const std::size_t count = std::min<std::size_t>(runLeft_, static_cast<std::size_t>(end - in));
       std::size_t k = 0;
-      for (; k < take && length_ < capacity_; ++k) {
+      for (; k < count && length_ < capacity_; ++k) {
         if (in[k] != 0) out_[length_++] = in[k];
       }
       in += k;
@@ -242,8 +249,13 @@ bool PalmDocDecoder::feed(const unsigned char* in, std::size_t size) {
       runLeft_ = ch;  // 0x01 to 0x08
     }
   }
-  if (in < end) dropped_ = true;
-  return length_ < capacity_;
+  return static_cast<std::size_t>(in - start);
+}
+
+void PalmDocDecoder::continueIn(unsigned char* out, std::size_t capacity, std::size_t kept) {
+  out_ = out;
+  capacity_ = capacity;
+  length_ = kept;
 }
 
 // Decoded with the decoder's word-at-a-time loop and compared after, which is quicker than
@@ -274,15 +286,78 @@ std::size_t decodePalmDoc(const unsigned char* in, std::size_t inSize, unsigned 
 
 namespace {
 
+// Where the text goes as it is made: one buffer that holds all of it, or a window over it
+// whose older bytes go to a sink whenever it fills, keeping what a reference can still
+// reach. The text's length and its limit count every byte, given away or not.
+class TextWindow {
+ public:
+  TextWindow(unsigned char* buffer, std::size_t size, std::size_t capacity, const TextSink* sink)
+      : buffer_(buffer), size_(std::min(size, capacity)), capacity_(capacity), sink_(sink),
+        decoder_(buffer, size_) {}
+
+  std::size_t length() const { return given_ + decoder_.length() + copied_; }
+  std::size_t capacity() const { return capacity_; }
+  const PalmDocDecoder& decoder() const { return decoder_; }
+
+  // Decodes a piece; false when the text is full and input was left over.
+  bool decode(const unsigned char* in, std::size_t size) {
+    for (;;) {
+      const bool endInWindow = capacity_ - given_ <= size_;
+      const std::size_t taken =
+          decoder_.take(in, size, endInWindow ? 0 : static_cast<std::size_t>(kMaxMatchLength));
+      in += taken;
+      size -= taken;
+      if (size == 0) return true;
+      if (endInWindow) return false;
+      slide();
+    }
+  }
+
+  // Takes a piece as it is (a database stored uncompressed); false when the text is full.
+  bool copy(const unsigned char* in, std::size_t size) {
+    const std::size_t take = std::min(size, capacity_ - copied_);
+    if (take > 0) {
+      if (sink_ != nullptr) {
+        (*sink_)(in, take);
+      } else {
+        std::memcpy(buffer_ + copied_, in, take);
+      }
+    }
+    copied_ += take;
+    return take == size;
+  }
+
+  // Hands over what the window still holds.
+  void finish() {
+    if (sink_ != nullptr && decoder_.length() > 0) (*sink_)(buffer_, decoder_.length());
+  }
+
+ private:
+  void slide() {
+    const std::size_t made = decoder_.length();
+    const std::size_t kept = kMaxMatchDistance;
+    (*sink_)(buffer_, made - kept);
+    std::memmove(buffer_, buffer_ + made - kept, kept);
+    given_ += made - kept;
+    decoder_.continueIn(buffer_, std::min(size_, capacity_ - given_), kept);
+  }
+
+  unsigned char* buffer_;
+  std::size_t size_;      // the window's
+  std::size_t capacity_;  // the whole text's
+  const TextSink* sink_;  // none: the buffer is the whole text
+  PalmDocDecoder decoder_;
+  std::size_t given_ = 0;   // bytes handed to the sink and gone from the window
+  std::size_t copied_ = 0;  // bytes taken as they are
+};
+
 // Turns the text stretch into text, record by record so that each record's share can be
 // judged, though the bytes go through as one stream (a run or a reference may carry on
 // into the next record, as the text itself does). `pieces` are the text records' starts.
 std::size_t readText(const DatabaseBytes& db, TextStretch stretch, bool copied,
                      const std::vector<std::size_t>& pieces, const DocRecord0& header,
-                     unsigned char* out, std::size_t capacity, std::vector<DocDamage>& damage,
+                     TextWindow& text, std::vector<DocDamage>& damage,
                      const std::function<void(std::size_t)>& consumed) {
-  PalmDocDecoder decoder(out, capacity);
-  std::size_t length = 0;
   std::size_t at = stretch.start;
   const std::size_t recordSize = header.recordSize != 0 ? header.recordSize : kDocRecordSize;
   bool full = false;
@@ -290,23 +365,20 @@ std::size_t readText(const DatabaseBytes& db, TextStretch stretch, bool copied,
     const std::size_t next = k + 1 < pieces.size() ? std::clamp(pieces[k + 1], at, stretch.end)
                                                    : stretch.end;
     const std::size_t size = next - at;
-    const std::size_t before = length;
-    const std::size_t references = decoder.referencesBeforeText();
+    const std::size_t before = text.length();
+    const std::size_t references = text.decoder().referencesBeforeText();
     if (copied) {
-      const std::size_t take = std::min(size, capacity - length);
-      if (take > 0) std::memcpy(out + length, db.at(at), take);
-      length += take;
-      full = take < size;
+      full = !text.copy(db.at(at), size);
     } else {
-      decoder.feed(db.at(at), size);
-      full = decoder.dropped();
-      length = decoder.length();
-      if (decoder.referencesBeforeText() > references) {
+      full = !text.decode(db.at(at), size);
+      if (text.decoder().referencesBeforeText() > references) {
         damage.push_back({DocDamageKind::kReferenceBeforeText, k + 1});
       }
-      if (decoder.insideCode() && size > 0) damage.push_back({DocDamageKind::kCodeCut, k + 1});
+      if (text.decoder().insideCode() && size > 0) {
+        damage.push_back({DocDamageKind::kCodeCut, k + 1});
+      }
     }
-    const std::size_t given = length - before;
+    const std::size_t given = text.length() - before;
     const bool last = k + 1 == pieces.size();
     if (!full && (last ? given == 0 || given > recordSize : given != recordSize)) {
       damage.push_back({DocDamageKind::kRecordLength, k + 1, given, recordSize});
@@ -314,14 +386,15 @@ std::size_t readText(const DatabaseBytes& db, TextStretch stretch, bool copied,
     at = next;
     if (consumed) consumed(at);
   }
-  if (full) damage.push_back({DocDamageKind::kTextTooLong, 0, 0, capacity});
-  return length;
+  text.finish();
+  if (full) damage.push_back({DocDamageKind::kTextTooLong, 0, 0, text.capacity()});
+  return text.length();
 }
 
-}  // namespace
-
-ImportedDoc importDocBytes(std::span<const unsigned char> database,
-                           const std::function<void(std::size_t)>& consumed) {
+// The whole text into one buffer, or, with a sink, through a window of windowSize bytes.
+ImportedDoc importText(std::span<const unsigned char> database,
+                       const std::function<void(std::size_t)>& consumed, const TextSink* sink,
+                       std::size_t windowSize) {
   const DatabaseBytes db(database);
   if (!db.holds(kTypeOffset, 4) || std::memcmp(db.at(kTypeOffset), kDocType, 4) != 0) {
     return refused(ImportStatus::kNotDoc);
@@ -355,9 +428,22 @@ ImportedDoc importDocBytes(std::span<const unsigned char> database,
   const std::size_t inSize = stretch.end - stretch.start;
   const std::size_t counted = std::size_t{header.recordCount} * kDocRecordSize;
   const std::size_t capacity = std::min(counted, copied ? inSize : inSize * kMaxExpansion);
-  HeapText text = allocateText(capacity + 1);
-  if (!text) return refused(ImportStatus::kNoMemory);
-  auto* out = reinterpret_cast<unsigned char*>(text.get());
+  HeapText text;
+  std::vector<unsigned char> window;
+  unsigned char* out = nullptr;
+  if (sink != nullptr) {
+    try {
+      window.resize(std::min(capacity, windowSize));
+    } catch (const std::bad_alloc&) {
+      return refused(ImportStatus::kNoMemory);
+    }
+    out = window.data();
+  } else {
+    text = allocateText(capacity + 1);
+    if (!text) return refused(ImportStatus::kNoMemory);
+    out = reinterpret_cast<unsigned char*>(text.get());
+  }
+  TextWindow made(out, sink != nullptr ? window.size() : capacity, capacity, sink);
 
   // Where each text record begins, as far as the record list tells.
   std::vector<std::size_t> pieces;
@@ -365,17 +451,30 @@ ImportedDoc importDocBytes(std::span<const unsigned char> database,
     pieces.push_back(offsets[k]);
   }
   if (pieces.empty() && inSize > 0) pieces.push_back(stretch.start);
-  const std::size_t length =
-      readText(db, stretch, copied, pieces, header, out, capacity, doc.damage, consumed);
+  const std::size_t length = readText(db, stretch, copied, pieces, header, made, doc.damage, consumed);
   doc.bookmarks = readBookmarks(db, offsets, header.recordCount + 1u);
   if (length != header.textLength && doc.damage.empty()) {
     doc.damage.push_back({DocDamageKind::kTextLength, 0, length, header.textLength});
   }
-  out[length] = 0;
+  if (sink == nullptr) out[length] = 0;
   doc.text = std::move(text);
   doc.length = length;
   return doc;
 }
+
+}  // namespace
+
+ImportedDoc importDocBytes(std::span<const unsigned char> database,
+                           const std::function<void(std::size_t)>& consumed) {
+  return importText(database, consumed, nullptr, 0);
+}
+
+ImportedDoc importDocBytesTo(std::span<const unsigned char> database, const TextSink& text,
+                             const std::function<void(std::size_t)>& consumed,
+                             std::size_t window) {
+  return importText(database, consumed, &text, std::max(window, kSmallestTextWindow));
+}
+
 
 ImportedDoc importDoc(const char* path) {
   FileHandle file = openFile(path, "rb");

@@ -66,6 +66,20 @@ struct ImportedDoc {
     std::span<const unsigned char> database,
     const std::function<void(std::size_t)>& consumed = nullptr);
 
+// Where importDocBytesTo hands the text, in order, a piece at a time.
+using TextSink = std::function<void(const unsigned char* bytes, std::size_t size)>;
+inline constexpr std::size_t kSmallestTextWindow = 4096;
+inline constexpr std::size_t kTextWindow = std::size_t{256} << 10;
+
+// importDocBytes without the text kept whole: it goes to `text` as it is made, through a
+// window of `window` bytes (at least kSmallestTextWindow), so that a large book costs a
+// window's memory, not its size. Everything else is as importDocBytes gives it: the same
+// bytes in the same order, the same damage; ImportedDoc::text stays empty and ::length
+// counts every byte handed over (a NUL among them ends the text there too).
+[[nodiscard]] ImportedDoc importDocBytesTo(
+    std::span<const unsigned char> database, const TextSink& text,
+    const std::function<void(std::size_t)>& consumed = nullptr, std::size_t window = kTextWindow);
+
 // importDocBytes on the file at path.
 [[nodiscard]] ImportedDoc importDoc(const char* path);
 
@@ -79,6 +93,13 @@ class PalmDocDecoder {
 
   // Returns false once the buffer is full (more input would be dropped).
   bool feed(const unsigned char* in, std::size_t size);
+  // Decodes while more than `room` bytes of the buffer are free, and returns how many
+  // input bytes it took. With a room of kMaxMatchLength no code is ever cut short, so that
+  // the rest can follow once the buffer has been emptied (continueIn).
+  std::size_t take(const unsigned char* in, std::size_t size, std::size_t room);
+  // Goes on in another buffer, whose first `kept` bytes are the last ones made so far (at
+  // least as many as a reference reaches back, once there are that many).
+  void continueIn(unsigned char* out, std::size_t capacity, std::size_t kept);
   std::size_t length() const { return length_; }
   // Back-references so far that reached before the start of the text.
   std::size_t referencesBeforeText() const { return badReferences_; }

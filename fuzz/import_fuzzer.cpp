@@ -1,5 +1,6 @@
-// Any bytes, taken as a database: the importer must neither crash nor overrun, and
-// whatever it returns fits the buffer its header announces.
+// Any bytes, taken as a database: the importer must neither crash nor overrun, whatever it
+// returns fits the buffer its header announces, and a text read through a window is the
+// same as one read whole.
 #include <cstdlib>
 #include <cstring>
 #include <span>
@@ -15,6 +16,27 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     if (!doc.text || doc.text.get()[doc.length] != '\0') std::abort();
   } else if (doc.text) {
     std::abort();  // a refusal hands back no text
+  }
+  // Through the smallest window: the same text, handed over in order, and the same damage.
+  std::vector<unsigned char> streamed;
+  const ImportedDoc through = importDocBytesTo(
+      std::span<const unsigned char>(data, size),
+      [&](const unsigned char* bytes, std::size_t count) {
+        streamed.insert(streamed.end(), bytes, bytes + count);
+      },
+      nullptr, kSmallestTextWindow);
+  if (through.status != doc.status || through.length != doc.length ||
+      streamed.size() != doc.length || through.damage.size() != doc.damage.size() ||
+      through.bookmarks.size() != doc.bookmarks.size() ||
+      (doc.length > 0 && std::memcmp(streamed.data(), doc.text.get(), doc.length) != 0)) {
+    std::abort();
+  }
+  for (std::size_t k = 0; k < doc.damage.size(); ++k) {
+    const DocDamage& a = through.damage[k];
+    const DocDamage& b = doc.damage[k];
+    if (a.kind != b.kind || a.record != b.record || a.value != b.value || a.limit != b.limit) {
+      std::abort();
+    }
   }
   // The same bytes as codes: the builder's check (decodesTo) agrees with the decoder on
   // every stream the decoder takes whole.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "format/byte_order.h"
+#include "format/doc_compressor.h"
 #include "tests/support/test_support.h"
 
 namespace quillet {
@@ -39,8 +40,35 @@ Bytes withBE32(Bytes b, std::size_t at, std::uint32_t value) {
   return b;
 }
 
+// The database imported whole and through windows of a few sizes gives the same text, the
+// same damage and the same bookmarks.
+void expectTheSameThroughAWindow(const Bytes& file) {
+  const ImportedDoc whole = importDocBytes(file);
+  for (const std::size_t window : {kSmallestTextWindow, kSmallestTextWindow + 999, kTextWindow}) {
+    std::string streamed;
+    const ImportedDoc through = importDocBytesTo(
+        file, [&](const unsigned char* bytes, std::size_t size) {
+          streamed.append(reinterpret_cast<const char*>(bytes), size);
+        }, nullptr, window);
+    SCOPED_TRACE(window);
+    EXPECT_EQ(through.status, whole.status);
+    EXPECT_FALSE(through.text);
+    EXPECT_EQ(through.length, whole.length);
+    EXPECT_EQ(streamed, whole.text ? std::string(whole.text.get(), whole.length) : "");
+    ASSERT_EQ(through.damage.size(), whole.damage.size());
+    for (std::size_t k = 0; k < whole.damage.size(); ++k) {
+      const DocDamage& a = through.damage[k];
+      const DocDamage& b = whole.damage[k];
+      EXPECT_TRUE(a.kind == b.kind && a.record == b.record && a.value == b.value &&
+                  a.limit == b.limit) << k;
+    }
+    EXPECT_EQ(through.bookmarks.size(), whole.bookmarks.size());
+  }
+}
+
 // The text imported from bytes, or "<not a Doc>" when the importer refuses them as such.
 std::string import(const Bytes& file) {
+  expectTheSameThroughAWindow(file);
   const ImportedDoc doc = importDocBytes(file);
   if (doc.status == ImportStatus::kNotDoc && !doc.text) return "<not a Doc>";
   EXPECT_EQ(doc.status, ImportStatus::kImported);
@@ -104,6 +132,31 @@ TEST(DocImporterTest, WhatHasBeenReadIsToldInOrderUpToTheEndOfTheText) {
   ASSERT_EQ(doc.bookmarks.size(), 1u);
   const std::size_t firstText = loadBE32(&db[78 + 8]);
   EXPECT_EQ(told, (std::vector<std::size_t>{firstText + 3, firstText + 6, firstText + 9}));
+}
+
+TEST(DocImporterTest, ABookLargerThanTheWindowGoesThroughItUnchanged) {
+  const std::string prose = proseText(30 * kDocRecordSize + 123, 7);
+  DocOptions options;
+  options.name = "Window";
+  // References as far back as they reach, escaped runs, and plain prose.
+  for (const TextKind kind : {TextKind::kProse, TextKind::kRepeatAt2047, TextKind::kRandomBytes}) {
+    Bytes built;
+    ASSERT_EQ(buildDocBytes(generatedText(kind, 30 * kDocRecordSize + 123, 7), options, built).status,
+              DocBuildStatus::kBuilt);
+    SCOPED_TRACE(textKindName(kind));
+    expectTheSameThroughAWindow(built);
+  }
+  // Stored as it is, a record short, and records that give far more than record 0 counts.
+  std::vector<Bytes> stored{record0(31, 1)};
+  for (std::size_t at = 0; at < prose.size(); at += kDocRecordSize) {
+    stored.push_back(bytesOf(prose.substr(at, kDocRecordSize)));
+  }
+  expectTheSameThroughAWindow(makeDatabase(stored));
+  stored[5].resize(100);
+  expectTheSameThroughAWindow(makeDatabase(stored));
+  Bytes references = bytesOf("abc");
+  for (int i = 0; i < 3000; ++i) references.insert(references.end(), {0x80, 0x1F});
+  expectTheSameThroughAWindow(makeDatabase({record0(20), references, references, references}));
 }
 
 TEST(DocImporterTest, AMissingFileIsReported) {
