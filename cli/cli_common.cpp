@@ -204,10 +204,15 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 CommandOutput::CommandOutput(std::string path) : path_(std::move(path)) {}
 
-bool CommandOutput::open() {
+// Made once: open after a quiet attempt tells that attempt's outcome.
+bool CommandOutput::openQuietly() {
   if (toStandardOutput()) return true;
-  scratch_ = std::make_unique<ScratchFile>(path_);
-  if (scratch_->stream() != nullptr) return true;
+  if (!scratch_) scratch_ = std::make_unique<ScratchFile>(path_);
+  return scratch_->stream() != nullptr;
+}
+
+bool CommandOutput::open() {
+  if (openQuietly()) return true;
   printError("cannot create '" + path_ + "': " + std::strerror(scratch_->error()));
   failed_ = true;
   return false;

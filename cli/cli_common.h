@@ -135,6 +135,9 @@ class CommandOutput {
   bool toStandardOutput() const { return path_.empty() || path_ == "-"; }
   // Makes the scratch file; false (told) when it cannot.
   bool open();
+  // open without telling: false when the scratch file cannot be made; a later open then
+  // tells why.
+  bool openQuietly();
   std::FILE* stream() const;
   bool write(std::string_view bytes);
   // Flushes standard output, or moves the file into place. False (told) on failure.

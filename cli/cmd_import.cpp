@@ -1,7 +1,10 @@
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "cli/cli_common.h"
 #include "cli/commands.h"
+#include "base/file_io.h"
 #include "format/doc_importer.h"
 #include "source/charset.h"
 
@@ -29,6 +32,33 @@ const CommandHelp kHelp{
         {'\0', "to", "CHARSET", "write the text as utf-8 (Windows-1252 decoded) instead of its bytes"},
     }};
 
+// The text, up to its first NUL, written to the output's scratch file as the importer makes
+// it. The first failed write is kept, to be told once the database has been judged: a
+// damaged database is reported as such whether or not its text could have been written.
+class StreamedText {
+ public:
+  explicit StreamedText(std::FILE* stream) : stream_(stream) {}
+  void take(const unsigned char* bytes, std::size_t size) {
+    if (ended_) return;
+    if (const void* nul = std::memchr(bytes, 0, size)) {
+      size = static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - bytes);
+      ended_ = true;
+    }
+    length_ += size;
+    if (error_ == 0 && size > 0 && !writeToFile(stream_, bytes, size)) {
+      error_ = errno != 0 ? errno : EIO;
+    }
+  }
+  std::size_t length() const { return length_; }
+  int error() const { return error_; }
+
+ private:
+  std::FILE* stream_;
+  std::size_t length_ = 0;
+  bool ended_ = false;
+  int error_ = 0;
+};
+
 }  // namespace
 
 int runImportCommand(const std::vector<std::string>& args) {
@@ -52,7 +82,20 @@ int runImportCommand(const std::vector<std::string>& args) {
 
   DatabaseInput input;
   if (!input.open(source)) return kExitFailure;
-  const ImportedDoc doc = importDocBytes(input.bytes(), input.release());
+  // A text for a file goes into it as it is made, so that a book is never held whole;
+  // standard output, which cannot take back what a damaged database gave, gets the text
+  // once it has been judged, and so does a file that cannot be made yet (told below).
+  CommandOutput out(output);
+  const bool streamed =
+      *charset == Charset::kWindows1252 && !out.toStandardOutput() && out.openQuietly();
+  StreamedText stream(out.stream());
+  const ImportedDoc doc =
+      streamed ? importDocBytesTo(input.bytes(),
+                                  [&](const unsigned char* bytes, std::size_t size) {
+                                    stream.take(bytes, size);
+                                  },
+                                  input.release())
+               : importDocBytes(input.bytes(), input.release());
   if (!input.readIntact()) return kExitFailure;
   if (doc.status != ImportStatus::kImported) {
     const std::span<const unsigned char> file = input.bytes();
@@ -61,17 +104,21 @@ int runImportCommand(const std::vector<std::string>& args) {
         doc.status));
     return kExitFailure;
   }
-  const std::size_t length = std::strlen(doc.text.get());
+  const std::size_t length = streamed ? stream.length() : std::strlen(doc.text.get());
   if (!reportDamage(source, doc.damage, length, parsed.has("salvage"), talk)) {
     return kExitFailure;
   }
   talk.detail(std::to_string(length) + " bytes of text read from " + inputName(source));
-  const std::string_view text(doc.text.get(), length);
-  const std::string utf8 = *charset == Charset::kUtf8 ? windows1252ToUtf8(text) : std::string();
-  CommandOutput out(output);
-  const bool written =
-      out.open() && out.write(*charset == Charset::kUtf8 ? std::string_view(utf8) : text) &&
-      out.finish();
+  bool written = false;
+  if (streamed) {
+    written = stream.error() == 0 ? out.finish() : out.fail(stream.error());
+  } else {
+    const std::string_view text(doc.text.get(), length);
+    const std::string utf8 = *charset == Charset::kUtf8 ? windows1252ToUtf8(text) : std::string();
+    written = out.open() &&
+              out.write(*charset == Charset::kUtf8 ? std::string_view(utf8) : text) &&
+              out.finish();
+  }
   if (!written) return kExitFailure;
   if (!parsed.has("bookmarks") && !parsed.has("bookmarks-file")) return kExitOk;
   std::string list;

@@ -1,6 +1,9 @@
 // quillet build, import, info and html, in-process in a folder of the test's own.
+#include <cstring>
 #include <filesystem>
 
+#include "format/byte_order.h"
+#include "format/doc_importer.h"
 #include "tests/cli/cli_test_support.h"
 
 namespace quillet {
@@ -103,13 +106,30 @@ TEST_F(BuildCommandTest, SeveralSourcesGoIntoTheOutputFolderAndAFailureStopsNoOt
 }
 
 TEST_F(BuildCommandTest, ImportWritesTheStoredTextByteForByteOrSaysWhyAFileIsNoDoc) {
-  const std::string text = "line one\nline two \x93quoted\x94\n" + proseText(9000);
+  // Longer than the window a text goes through on its way to a file.
+  const std::string text = "line one\nline two \x93quoted\x94\n" + proseText(kTextWindow + 9000);
   writeFile("in.txt", text);
   ASSERT_EQ(build({"in.txt", "-q"}), 0);
   const CommandRun run = runCommand(runImportCommand, {"in.pdb", "-o", "back.txt"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(readFile("back.txt"), bytesOf(text));
   EXPECT_EQ(runCommand(runImportCommand, {"in.pdb"}).out, text);
+  // A Doc stored uncompressed ends its text at its first NUL, in a file as on the screen.
+  Bytes stored(112, 0);
+  std::memcpy(&stored[0], "Nul", 3);
+  std::memcpy(&stored[60], "TEXtREAd", 8);
+  storeBE16(&stored[76], 2);
+  storeBE32(&stored[78], 96);   // record 0, after the list and its two-byte gap
+  storeBE32(&stored[86], 112);  // record 1: the text
+  storeBE16(&stored[96], 1);    // stored as it is
+  storeBE32(&stored[100], 12);
+  storeBE16(&stored[104], 1);
+  storeBE16(&stored[106], 4096);
+  for (const char c : std::string("before\0after", 12)) stored.push_back(static_cast<unsigned char>(c));
+  writeFile("nul.pdb", stored);
+  EXPECT_EQ(runCommand(runImportCommand, {"nul.pdb"}).out, "before");
+  EXPECT_EQ(runCommand(runImportCommand, {"nul.pdb", "-o", "nul.txt"}).exitCode, 0);
+  EXPECT_EQ(readFile("nul.txt"), bytesOf("before"));
   writeFile("not.pdb", std::string(100, 'x'));
   const CommandRun bad = runCommand(runImportCommand, {"not.pdb"});
   EXPECT_EQ(bad.exitCode, 1);

@@ -154,6 +154,11 @@ TEST_F(CorruptionTest, DamageIsToldTheTextIsAsBeforeAndSalvageTakesIt) {
       const CommandRun salvage = runCommand(runImportCommand, {"bad.pdb", "--salvage"});
       EXPECT_EQ(salvage.exitCode, 0);
       EXPECT_EQ(salvage.out, text);
+      // A file takes the text as it is made; the same text, up to its first NUL.
+      const CommandRun toFile =
+          runCommand(runImportCommand, {"bad.pdb", "--salvage", "-o", "salvaged.txt"});
+      EXPECT_EQ(toFile.exitCode, 0);
+      EXPECT_EQ(readFile("salvaged.txt"), bytesOf(text));
       EXPECT_NE(salvage.err.find(std::to_string(text.size()) + " bytes of text recovered, taken"),
                 std::string::npos)
           << salvage.err;
