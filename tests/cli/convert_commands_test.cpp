@@ -126,10 +126,10 @@ TEST_F(BuildCommandTest, ImportWritesTheStoredTextByteForByteOrSaysWhyAFileIsNoD
   storeBE16(&stored[104], 1);
   storeBE16(&stored[106], 4096);
   for (const char c : std::string("before\0after", 12)) stored.push_back(static_cast<unsigned char>(c));
-  writeFile("nul.pdb", stored);
-  EXPECT_EQ(runCommand(runImportCommand, {"nul.pdb"}).out, "before");
-  EXPECT_EQ(runCommand(runImportCommand, {"nul.pdb", "-o", "nul.txt"}).exitCode, 0);
-  EXPECT_EQ(readFile("nul.txt"), bytesOf("before"));
+  writeFile("zero.pdb", stored);
+  EXPECT_EQ(runCommand(runImportCommand, {"zero.pdb"}).out, "before");
+  EXPECT_EQ(runCommand(runImportCommand, {"zero.pdb", "-o", "zero.txt"}).exitCode, 0);
+  EXPECT_EQ(readFile("zero.txt"), bytesOf("before"));
   writeFile("not.pdb", std::string(100, 'x'));
   const CommandRun bad = runCommand(runImportCommand, {"not.pdb"});
   EXPECT_EQ(bad.exitCode, 1);
