@@ -103,6 +103,8 @@ def main():
             ("build 50 MB HTML page", build(texts["50html"]), many, None, None, None),
             ("import 5 MB book", [quillet, "import", out("prose5.pdb"), "-o", out("out.txt"), "-q"],
              3 * few, "cpu", 0.01, "s"),
+            ("import 50 MB book", [quillet, "import", out("prose50.pdb"), "-o", out("out.txt"), "-q"],
+             many, None, None, None),
             ("build 200 x 100 KB, -j 2",
              [quillet, "build", *texts["batch"], "-o", out("books"), "-q", "-j", "2"], few, None,
              None, None),
