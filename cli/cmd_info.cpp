@@ -221,18 +221,20 @@ int runInfoCommand(const std::vector<std::string>& args) {
   const PdbHeader header = parsePdbHeader(data);
   printHeader(out, header, bytes.size());
   const auto entries = printRecords(out, bytes, header.recordCount);
-  bool sound = true;
-  if (std::string(header.type, 4) == kDocType && !entries.empty()) {
+  const bool isDoc = std::string(header.type, 4) == kDocType && !entries.empty();
+  ImportedDoc doc;
+  if (isDoc) {
     printDocHeader(out, bytes, entries[0]);
-    // The listing shows everything; what is wrong with the text is said besides.
-    const ImportedDoc doc = importDocBytes(file.bytes(), file.release());
-    if (!file.readIntact()) return kExitFailure;  // its damage would be the cut's
-    if (doc.status == ImportStatus::kImported) {
-      printBookmarks(out, doc);
-      sound = reportDamage(path, doc.damage, doc.length, false, Talk(parsed));
-    }
+    doc = importDocBytes(file.bytes(), file.release());
   }
+  // Every byte has been read: a cut file is told before any damage, which would be the cut's.
   if (!file.readIntact()) return kExitFailure;
+  bool sound = true;
+  if (isDoc && doc.status == ImportStatus::kImported) {
+    // The listing shows everything; what is wrong with the text is said besides.
+    printBookmarks(out, doc);
+    sound = reportDamage(path, doc.damage, doc.length, false, Talk(parsed));
+  }
   CommandOutput listing(output);
   if (!listing.open() || !listing.write(out) || !listing.finish()) return kExitFailure;
   return sound ? kExitOk : kExitFailure;

@@ -291,8 +291,9 @@ namespace {
 // reach. The text's length and its limit count every byte, given away or not.
 class TextWindow {
  public:
+  // REQUIRES: size <= capacity.
   TextWindow(unsigned char* buffer, std::size_t size, std::size_t capacity, const TextSink* sink)
-      : buffer_(buffer), size_(std::min(size, capacity)), capacity_(capacity), sink_(sink),
+      : buffer_(buffer), size_(size), capacity_(capacity), sink_(sink),
         decoder_(buffer, size_) {}
 
   std::size_t length() const { return given_ + decoder_.length() + copied_; }
@@ -474,7 +475,6 @@ ImportedDoc importDocBytesTo(std::span<const unsigned char> database, const Text
                              std::size_t window) {
   return importText(database, consumed, &text, std::max(window, kSmallestTextWindow));
 }
-
 
 ImportedDoc importDoc(const char* path) {
   FileHandle file = openFile(path, "rb");

@@ -41,6 +41,7 @@ struct DocDamage {
   std::size_t record = 0;
   std::uint64_t value = 0;
   std::uint64_t limit = 0;
+  bool operator==(const DocDamage&) const = default;
 };
 
 struct ImportedDoc {
