@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <iostream>
 #include <memory>
 
 #include "base/file_handle.h"
@@ -77,9 +76,8 @@ bool parseCommand(const CommandHelp& help, const std::vector<std::string>& args,
     return false;
   }
   if (parsed.has("help")) {
-    std::cout << "Usage: quillet " << help.name << ' ' << help.synopsis << "\n\n"
-              << help.description << "\n\nOptions:\n"
-              << describeOptions(specs);
+    writeStandardOutput("Usage: quillet " + std::string(help.name) + ' ' + help.synopsis +
+                        "\n\n" + help.description + "\n\nOptions:\n" + describeOptions(specs));
     exitCode = kExitOk;
     return false;
   }
@@ -87,21 +85,38 @@ bool parseCommand(const CommandHelp& help, const std::vector<std::string>& args,
 }
 
 int usageError(const CommandHelp& help, const std::string& reason) {
-  std::cerr << "quillet " << help.name << ": " << reason << "\n"
-            << "Usage: quillet " << help.name << ' ' << help.synopsis << "\n"
-            << "Try 'quillet " << help.name << " --help' for more information.\n";
+  const std::string name = help.name;
+  writeStandardError("quillet " + name + ": " + reason + "\nUsage: quillet " + name + ' ' +
+                     help.synopsis + "\nTry 'quillet " + name + " --help' for more information.\n");
   return kExitUsage;
 }
 
 namespace {
-thread_local std::ostream* tOutput = nullptr;
-thread_local std::ostream* tErrors = nullptr;
+thread_local std::string* tOutput = nullptr;
+thread_local std::string* tErrors = nullptr;
 }  // namespace
 
-std::ostream& outputStream() { return tOutput != nullptr ? *tOutput : std::cout; }
-std::ostream& errorStream() { return tErrors != nullptr ? *tErrors : std::cerr; }
+// A failed write to a console is not reported: there is nowhere left to report it.
+void writeStandardOutput(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void writeStandardError(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stderr); }
 
-CapturedStreams::CapturedStreams(std::ostream& output, std::ostream& errors) {
+void printOutput(std::string_view text) {
+  if (tOutput != nullptr) {
+    tOutput->append(text);
+  } else {
+    writeStandardOutput(text);
+  }
+}
+
+void printMessages(std::string_view text) {
+  if (tErrors != nullptr) {
+    tErrors->append(text);
+  } else {
+    writeStandardError(text);
+  }
+}
+
+CapturedStreams::CapturedStreams(std::string& output, std::string& errors) {
   tOutput = &output;
   tErrors = &errors;
 }
@@ -118,31 +133,31 @@ ProgressLine::ProgressLine(const Talk& talk)
 void ProgressLine::show(const std::string& what, std::size_t done, std::size_t total) {
   if (!enabled_ || total == 0) return;
   if (!shown_ && std::chrono::steady_clock::now() - start_ < std::chrono::seconds(1)) return;
-  std::cerr << "\rquillet: " << what << ": " << done * 100 / total << "% (" << done << " of "
-            << total << ")  " << std::flush;
+  writeStandardError("\rquillet: " + what + ": " + std::to_string(done * 100 / total) + "% (" +
+                     std::to_string(done) + " of " + std::to_string(total) + ")  ");
   shown_ = true;
 }
 
 void ProgressLine::clear() {
-  if (shown_) std::cerr << "\r\033[K" << std::flush;
+  if (shown_) writeStandardError("\r\033[K");
   shown_ = false;
 }
 
 void Talk::info(const std::string& line) const {
-  if (!quiet) errorStream() << "quillet: " << line << '\n';
+  if (!quiet) printMessages("quillet: " + line + '\n');
 }
 
 void Talk::detail(const std::string& line) const {
-  if (verbose) errorStream() << "quillet: " << line << '\n';
+  if (verbose) printMessages("quillet: " + line + '\n');
 }
 
 MessageSink standardErrorSink() {
   return [](std::string_view caption, std::string_view text) {
-    std::cerr << caption << ": " << trimLineBreaks(text) << '\n';
+    writeStandardError(std::string(caption) + ": " + trimLineBreaks(text) + '\n');
   };
 }
 
-void printError(const std::string& message) { errorStream() << "quillet: " << message << '\n'; }
+void printError(const std::string& message) { printMessages("quillet: " + message + '\n'); }
 
 std::string inputName(const std::string& path) {
   return path == "-" ? "standard input" : "'" + path + "'";

@@ -5,7 +5,6 @@
 #include <functional>
 #include <optional>
 #include <span>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,13 +55,18 @@ struct Talk {
   void detail(const std::string& line) const;
 };
 
-// Where the current thread's output and messages go: standard output and error, or, for a
-// book built beside others, buffers of its own, so that its lines come out whole.
-std::ostream& outputStream();
-std::ostream& errorStream();
+// The current thread's output and messages: to standard output and error, or, for a book
+// built beside others, into strings of its own, so that its lines come out whole. Written
+// through stdio rather than iostreams, whose set-up costs every run a fair share of a
+// short command's time.
+void printOutput(std::string_view text);
+void printMessages(std::string_view text);
+// Writes text straight to standard output or error, whatever the thread captures.
+void writeStandardOutput(std::string_view text);
+void writeStandardError(std::string_view text);
 class CapturedStreams {
  public:
-  CapturedStreams(std::ostream& output, std::ostream& errors);
+  CapturedStreams(std::string& output, std::string& errors);
   ~CapturedStreams();
   CapturedStreams(const CapturedStreams&) = delete;
   CapturedStreams& operator=(const CapturedStreams&) = delete;

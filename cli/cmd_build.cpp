@@ -2,12 +2,10 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <iostream>
 #include <optional>
 #include <mutex>
 #include <regex>
 #include <set>
-#include <sstream>
 
 #include "app/bookmarks.h"
 #include "app/conversion.h"
@@ -356,8 +354,7 @@ bool buildJob(const BuildJob& job, const BuildChoices& choices, const Talk& talk
               (choices.verify ? ", each read back and found right" : ""));
   if (choices.progress != nullptr) choices.progress->clear();
   if (!talk.quiet) {
-    outputStream() << job.output << ": \"" << name << "\", " << describeDocSummary(build)
-                   << '\n';
+    printOutput(job.output + ": \"" + name + "\", " + describeDocSummary(build) + '\n');
     if (choices.reading.unicode && job.sourceType != kSourceBlankDoc &&
         job.sourceType != kSourceDocFile) {
       talk.info(describeCharsetReport(job.source, loaded.report));
@@ -447,8 +444,8 @@ bool buildOneByOne(const std::vector<BuildJob>& jobs, BuildChoices choices, cons
 bool buildSideBySide(const std::vector<BuildJob>& jobs, const BuildChoices& choices,
                      const Talk& talk, ThreadPool& pool, ProgressLine& progress) {
   struct Told {
-    std::ostringstream output;
-    std::ostringstream errors;
+    std::string output;
+    std::string errors;
     bool built = false;
     bool done = false;
   };
@@ -464,8 +461,9 @@ bool buildSideBySide(const std::vector<BuildJob>& jobs, const BuildChoices& choi
     told[k].done = true;
     for (; printed < jobs.size() && told[printed].done; ++printed) {
       progress.clear();
-      std::cout << told[printed].output.str() << std::flush;
-      std::cerr << told[printed].errors.str() << std::flush;
+      writeStandardOutput(told[printed].output);
+      std::fflush(stdout);
+      writeStandardError(told[printed].errors);
     }
     progress.show("books", printed, jobs.size());
   });

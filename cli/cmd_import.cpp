@@ -127,7 +127,7 @@ int runImportCommand(const std::vector<std::string>& args) {
   }
   const std::string listFile = parsed.value("bookmarks-file");
   if (listFile.empty()) {
-    errorStream() << list << std::flush;
+    printMessages(list);
     return kExitOk;
   }
   CommandOutput bookmarks(listFile);

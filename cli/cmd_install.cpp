@@ -1,7 +1,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -130,7 +129,10 @@ int runInstallCommand(const std::vector<std::string>& args) {
 
   InstallDisplay display;
   if (!Talk(parsed).quiet) {
-    display.showStatus = [](const char* text) { std::cout << text << '\n' << std::flush; };
+    display.showStatus = [](const char* text) {
+      writeStandardOutput(std::string(text) + '\n');
+      std::fflush(stdout);
+    };
   }
   display.copyFailed = [](const FailedCopy& copy) { printError(describeFailure(copy)); };
   // As in the application, the user installed to last is the one its user selection

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -48,12 +47,12 @@ void printUsers(const PalmUserList& users) {
     widths[column] = std::char_traits<char>::length(headings[column]);
     for (const auto& row : rows) widths[column] = std::max(widths[column], row[column].size());
   }
-  std::cout << padded(headings[0], widths[0]) << "  " << padded(headings[1], widths[1]) << "  "
-            << headings[2] << '\n';
+  std::string table = padded(headings[0], widths[0]) + "  " + padded(headings[1], widths[1]) +
+                      "  " + headings[2] + '\n';
   for (const auto& row : rows) {
-    std::cout << padded(row[0], widths[0]) << "  " << padded(row[1], widths[1]) << "  " << row[2]
-              << '\n';
+    table += padded(row[0], widths[0]) + "  " + padded(row[1], widths[1]) + "  " + row[2] + '\n';
   }
+  writeStandardOutput(table);
 }
 
 }  // namespace
@@ -68,15 +67,16 @@ int runUsersCommand(const std::vector<std::string>& args) {
   if (!registryUsable() || !scanPalmUsersForCommand(users, /*createInstallFolders=*/false)) {
     return kExitFailure;
   }
-  std::cout << "Palm folder:     " << fieldText(users.palmFolder) << '\n'
-            << "Install folder:  " << fieldText(users.installFolderName) << '\n';
+  writeStandardOutput("Palm folder:     " + std::string(fieldText(users.palmFolder)) +
+                      "\nInstall folder:  " + std::string(fieldText(users.installFolderName)) +
+                      '\n');
   if (users.userCount == 0) {
-    std::cout << "\nNo HotSync users found.\n";
+    writeStandardOutput("\nNo HotSync users found.\n");
   } else {
-    std::cout << '\n';
+    writeStandardOutput("\n");
     printUsers(users);
   }
-  std::cout.flush();
+  std::fflush(stdout);
   return kExitOk;
 }
 

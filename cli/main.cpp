@@ -1,6 +1,5 @@
 // quillet: the command-line Palm Doc converter.
 #include <cstring>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -34,15 +33,17 @@ const Command kCommands[] = {
     {"users", "list the HotSync users of Palm Desktop on this PC", runUsersCommand},
 };
 
-void printOverview(std::ostream& out) {
-  out << "Usage: quillet COMMAND [ARGS...]\n\n"
-         "Quillet Maker's command-line converter: makes Palm Doc e-books (.pdb, type TEXt,\n"
-         "PalmDOC-compressed 4096-byte records) and reads them back.\n\nCommands:\n";
+std::string overview() {
+  std::string text =
+      "Usage: quillet COMMAND [ARGS...]\n\n"
+      "Quillet Maker's command-line converter: makes Palm Doc e-books (.pdb, type TEXt,\n"
+      "PalmDOC-compressed 4096-byte records) and reads them back.\n\nCommands:\n";
   for (const auto& command : kCommands) {
-    out << "  " << command.name << std::string(10 - std::strlen(command.name), ' ')
-        << command.summary << '\n';
+    text += "  " + std::string(command.name) + std::string(10 - std::strlen(command.name), ' ') +
+            command.summary + '\n';
   }
-  out << "\nOptions:\n  -h, --help     show this help and exit\n"
+  return text +
+         "\nOptions:\n  -h, --help     show this help and exit\n"
          "      --version  show the version and exit\n\n"
          "Every command also takes -q/--quiet (nothing but the output and errors) and\n"
          "-v/--verbose (what is being done, on standard error). Exit codes: 0 success, 1 a\n"
@@ -60,22 +61,22 @@ int main(int argc, char** argv) {
   useBinaryStandardStreams();
   removeScratchFilesOnInterrupt();
   if (argc < 2) {
-    printOverview(std::cerr);
+    writeStandardError(overview());
     return kExitUsage;
   }
   const std::string first = argv[1];
   if (first == "-h" || first == "--help" || first == "help") {
-    printOverview(std::cout);
+    writeStandardOutput(overview());
     return kExitOk;
   }
   if (first == "--version") {
-    std::cout << "quillet " << QUILLET_VERSION << '\n';
+    writeStandardOutput("quillet " QUILLET_VERSION "\n");
     return kExitOk;
   }
   for (const auto& command : kCommands) {
     if (first == command.name) return command.run(std::vector<std::string>(argv + 2, argv + argc));
   }
-  std::cerr << "quillet: unknown command '" << first << "'\n"
-            << "Run 'quillet --help' for the list of commands.\n";
+  writeStandardError("quillet: unknown command '" + first +
+                     "'\nRun 'quillet --help' for the list of commands.\n");
   return kExitUsage;
 }
