@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -430,21 +431,19 @@ ImportedDoc importText(std::span<const unsigned char> database,
   const std::size_t counted = std::size_t{header.recordCount} * kDocRecordSize;
   const std::size_t capacity = std::min(counted, copied ? inSize : inSize * kMaxExpansion);
   HeapText text;
-  std::vector<unsigned char> window;
+  std::unique_ptr<unsigned char[]> window;
+  const std::size_t windowBytes = std::min(capacity, windowSize);
   unsigned char* out = nullptr;
   if (sink != nullptr) {
-    try {
-      window.resize(std::min(capacity, windowSize));
-    } catch (const std::bad_alloc&) {
-      return refused(ImportStatus::kNoMemory);
-    }
-    out = window.data();
+    window.reset(new (std::nothrow) unsigned char[std::max<std::size_t>(windowBytes, 1)]);
+    if (!window) return refused(ImportStatus::kNoMemory);
+    out = window.get();
   } else {
     text = allocateText(capacity + 1);
     if (!text) return refused(ImportStatus::kNoMemory);
     out = reinterpret_cast<unsigned char*>(text.get());
   }
-  TextWindow made(out, sink != nullptr ? window.size() : capacity, capacity, sink);
+  TextWindow made(out, sink != nullptr ? windowBytes : capacity, capacity, sink);
 
   // Where each text record begins, as far as the record list tells.
   std::vector<std::size_t> pieces;

@@ -70,7 +70,7 @@ struct ImportedDoc {
 // Where importDocBytesTo hands the text, in order, a piece at a time.
 using TextSink = std::function<void(const unsigned char* bytes, std::size_t size)>;
 inline constexpr std::size_t kSmallestTextWindow = 4096;
-inline constexpr std::size_t kTextWindow = std::size_t{256} << 10;
+inline constexpr std::size_t kTextWindow = std::size_t{64} << 10;
 
 // importDocBytes without the text kept whole: it goes to `text` as it is made, through a
 // window of `window` bytes (at least kSmallestTextWindow), so that a large book costs a

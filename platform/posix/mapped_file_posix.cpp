@@ -34,6 +34,9 @@ GuardedRange gRanges[kGuardedRanges];
 struct sigaction gPreviousAction;
 std::uintptr_t gPageSize = 4096;
 std::once_flag gHandlerInstalled;
+// A file up to this size has all its pages mapped by the call that maps it: one call costs
+// far less than a page fault every few pages, and so small a file costs little memory.
+constexpr std::size_t kMappedAtOnce = std::size_t{8} << 20;
 
 void passOn(int signal, siginfo_t* info, void* context) {
   if ((gPreviousAction.sa_flags & SA_SIGINFO) != 0 && gPreviousAction.sa_sigaction != nullptr) {
@@ -129,7 +132,9 @@ bool MappedFile::open(const char* path) {
     return false;
   }
   size_ = static_cast<std::size_t>(status.st_size);
-  void* at = size_ > 0 ? mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
+  const int populate = size_ <= kMappedAtOnce ? MAP_POPULATE : 0;
+  void* at =
+      size_ > 0 ? mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | populate, fd, 0) : MAP_FAILED;
   if (at != MAP_FAILED) {
     guard_ = guardRange(at, size_);
     if (guard_ < 0) {  // unguarded, a cut file could end the process: read it instead
@@ -157,7 +162,7 @@ bool MappedFile::open(const char* path) {
 }
 
 void MappedFile::releaseBefore(std::size_t offset) {
-  if (!mapped_) return;
+  if (!mapped_ || size_ <= kMappedAtOnce) return;  // small, and mapped whole on purpose
   const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
   // A megabyte at a time: one call per record would cost more than it saves.
   constexpr std::size_t kReleaseStep = std::size_t{1} << 20;
