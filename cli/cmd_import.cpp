@@ -88,6 +88,9 @@ int runImportCommand(const std::vector<std::string>& args) {
   CommandOutput out(output);
   const bool streamed =
       *charset == Charset::kWindows1252 && !out.toStandardOutput() && out.openQuietly();
+  // The text comes in window-sized pieces, each best written at once: a buffer would only
+  // split every piece into two writes.
+  if (streamed) std::setvbuf(out.stream(), nullptr, _IONBF, 0);
   StreamedText stream(out.stream());
   const ImportedDoc doc =
       streamed ? importDocBytesTo(input.bytes(),
