@@ -142,6 +142,10 @@ RecordTamper gRecordTamper;  // tests only
 constexpr std::size_t kRecordsPerThread = 32;
 
 struct PackedRecord {
+  // Written by hand, not defaulted, so that making a batch does not zero the bytes: the
+  // compressor writes all it reads, and a record that compresses well never touches the
+  // second half's page.
+  PackedRecord() {}
   unsigned char bytes[2 * kDocRecordSize];
   std::size_t size = 0;
   bool readsBack = true;
