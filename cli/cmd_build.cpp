@@ -130,6 +130,11 @@ std::vector<BuildJob> planJobs(const ParsedArgs& parsed, std::optional<int> type
     reason = "expected a SOURCE file";
     return jobs;
   }
+  // Several books all go into one folder, which is resolved once: each book's place in it
+  // is then told apart by its name alone.
+  std::error_code error;
+  const fs::path folder =
+      several ? fs::weakly_canonical(fs::path(output.empty() ? "." : output), error) : fs::path();
   std::set<std::string> outputs;
   for (const std::string& source : sources) {
     const bool fromInput = source == kStandardInput;
@@ -150,7 +155,7 @@ std::vector<BuildJob> planJobs(const ParsedArgs& parsed, std::optional<int> type
       reason = "'" + job.output + "' would replace its own source; choose another with -o";
       return {};
     }
-    if (!outputs.insert(fs::weakly_canonical(fs::path(job.output)).string()).second) {
+    if (several && !outputs.insert((folder / (base + ".pdb")).string()).second) {
       reason = "two SOURCEs would both be written to '" + job.output + "'";
       return {};
     }
