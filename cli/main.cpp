@@ -57,6 +57,7 @@ std::string overview() {
 int main(int argc, char** argv) {
   using namespace quillet;
   setCommandLineArguments(argc, argv);
+  keepFreedMemoryForReuse();
   setLargeBlockAllocator(allocateInLargePages);
   useBinaryStandardStreams();
   removeScratchFilesOnInterrupt();

@@ -1,4 +1,7 @@
 #include <sys/mman.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <time.h>
 
 #include <cerrno>
@@ -35,6 +38,16 @@ char* allocateInLargePages(std::size_t bytes) {
   // Only advice: where the system has no large pages the block works as any other.
   if (block != nullptr) ::madvise(block, rounded, MADV_HUGEPAGE);
   return static_cast<char*>(block);
+}
+
+void keepFreedMemoryForReuse() {
+#if defined(__GLIBC__)
+  // Freed memory is given back only once 32 MB lie free at the heap's top; a block of a
+  // megabyte or more gets a mapping of its own. Setting either turns off glibc's own
+  // adjustment of both, which had raised them only after the first large block was freed.
+  mallopt(M_TRIM_THRESHOLD, 32 << 20);
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
 }
 
 void sleepMilliseconds(unsigned milliseconds) {

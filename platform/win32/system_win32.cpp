@@ -12,6 +12,8 @@ namespace quillet {
 
 char* allocateInLargePages(std::size_t bytes) { return static_cast<char*>(std::malloc(bytes)); }
 
+void keepFreedMemoryForReuse() {}  // left to the Windows heap's own policy
+
 void sleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
 
 std::string wholeCommandLine() { return GetCommandLineA(); }
