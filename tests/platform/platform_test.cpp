@@ -81,19 +81,20 @@ TEST_F(FilesTest, CopyReplacesTheTargetWholeAndDeleteTakesFilesOnly) {
 }
 
 TEST_F(FilesTest, AMappedFileGivesItsBytesAlsoAfterTheyAreReleased) {
-  std::string content;
-  for (int i = 0; content.size() < 3 * (std::size_t{1} << 20) + 5; ++i) {
-    content += "line " + std::to_string(i) + "\n";
+  // A small file is mapped whole at once; one of 9 MB page by page, and let go behind.
+  for (const std::size_t size : {std::size_t{3} << 20, std::size_t{9} << 20}) {
+    std::string content;
+    for (int i = 0; content.size() < size + 5; ++i) content += "line " + std::to_string(i) + "\n";
+    writeFile(at("big.pdb"), content);
+    MappedFile file;
+    ASSERT_TRUE(file.open(at("big.pdb").c_str()));
+    const auto bytes = file.bytes();
+    ASSERT_EQ(std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()), content);
+    for (const std::size_t offset : {std::size_t{10}, content.size() / 2, content.size() + 9}) {
+      file.releaseBefore(offset);
+    }
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()), content);
   }
-  writeFile(at("big.pdb"), content);
-  MappedFile file;
-  ASSERT_TRUE(file.open(at("big.pdb").c_str()));
-  const auto bytes = file.bytes();
-  ASSERT_EQ(std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()), content);
-  for (const std::size_t offset : {std::size_t{10}, content.size() / 2, content.size() + 9}) {
-    file.releaseBefore(offset);
-  }
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()), content);
   writeFile(at("empty.pdb"), "");
   MappedFile empty;
   ASSERT_TRUE(empty.open(at("empty.pdb").c_str()));
@@ -107,26 +108,30 @@ TEST_F(FilesTest, AMappedFileGivesItsBytesAlsoAfterTheyAreReleased) {
 // Another program may cut a file short while it is mapped here (Windows reads it whole).
 TEST_F(FilesTest, AMappedFileCutShortReadsOnAsZerosAndSaysSo) {
   const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-  const std::string content(5 * page, 'x');
-  writeFile(at("cut.pdb"), content);
-  writeFile(at("whole.pdb"), content);
-  MappedFile cut;
-  MappedFile whole;
-  ASSERT_TRUE(cut.open(at("cut.pdb").c_str()));
-  ASSERT_TRUE(whole.open(at("whole.pdb").c_str()));
-  ASSERT_EQ(truncate(at("cut.pdb").c_str(), static_cast<off_t>(page + 10)), 0);
-  EXPECT_FALSE(cut.cutWhileRead());
-  const auto read = [](const MappedFile& file) {
-    const auto bytes = file.bytes();
-    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  };
-  const std::string expected = content.substr(0, page + 10) + std::string(4 * page - 10, '\0');
-  EXPECT_EQ(read(cut), expected);
-  EXPECT_TRUE(cut.cutWhileRead());
-  cut.releaseBefore(cut.bytes().size());  // and again once its pages are given back
-  EXPECT_EQ(read(cut), expected);
-  EXPECT_EQ(read(whole), content);
-  EXPECT_FALSE(whole.cutWhileRead());
+  // Five pages are mapped whole at once; 9 MB page by page, as they are read.
+  for (const std::size_t pages : {std::size_t{5}, (std::size_t{9} << 20) / page}) {
+    const std::string content(pages * page, 'x');
+    writeFile(at("cut.pdb"), content);
+    writeFile(at("whole.pdb"), content);
+    MappedFile cut;
+    MappedFile whole;
+    ASSERT_TRUE(cut.open(at("cut.pdb").c_str()));
+    ASSERT_TRUE(whole.open(at("whole.pdb").c_str()));
+    ASSERT_EQ(truncate(at("cut.pdb").c_str(), static_cast<off_t>(page + 10)), 0);
+    EXPECT_FALSE(cut.cutWhileRead());
+    const auto read = [](const MappedFile& file) {
+      const auto bytes = file.bytes();
+      return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    };
+    const std::string expected =
+        content.substr(0, page + 10) + std::string((pages - 1) * page - 10, '\0');
+    EXPECT_EQ(read(cut), expected);
+    EXPECT_TRUE(cut.cutWhileRead());
+    cut.releaseBefore(cut.bytes().size());  // and again once its pages are given back
+    EXPECT_EQ(read(cut), expected);
+    EXPECT_EQ(read(whole), content);
+    EXPECT_FALSE(whole.cutWhileRead());
+  }
 }
 
 using MappedFileDeathTest = FilesTest;
