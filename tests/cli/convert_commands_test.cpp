@@ -105,6 +105,36 @@ TEST_F(BuildCommandTest, SeveralSourcesGoIntoTheOutputFolderAndAFailureStopsNoOt
   EXPECT_NE(run.err.find("'empty.txt' gives an empty text"), std::string::npos) << run.err;
 }
 
+TEST_F(BuildCommandTest, BooksBuiltSideBySideAreToldWholeAndInTheOrderOfTheirSources) {
+  std::filesystem::create_directory("books");
+  // The first book is by far the longest, so that it is done last.
+  std::vector<std::string> args = {"b0.txt"};
+  writeFile("b0.txt", proseText(std::size_t{1} << 20));
+  for (int k = 1; k < 12; ++k) {
+    args.push_back("b" + std::to_string(k) + ".txt");
+    if (k != 5) writeFile(args.back(), "book " + std::to_string(k));
+  }
+  args.insert(args.end(), {"-o", "books", "-j", "3"});
+  const CommandRun run = runCommand(runBuildCommand, args);
+  EXPECT_EQ(run.exitCode, 1);
+  std::size_t last = 0;
+  for (int k = 0; k < 12; ++k) {
+    if (k == 5) continue;
+    const std::size_t at = run.out.find("books/b" + std::to_string(k) + ".pdb: \"b");
+    ASSERT_NE(at, std::string::npos) << run.out;
+    EXPECT_GE(at, last) << "book " << k << " told out of order:\n" << run.out;
+    last = at;
+  }
+  std::string told;
+  for (int k = 0; k < 12; ++k) {
+    const std::string source = "'b" + std::to_string(k) + ".txt'";
+    told += k == 5 ? "quillet: cannot open " + source + ": No such file or directory\n" +
+                         "quillet: no book made from " + source + "\n"
+                   : "quillet: " + source + " read as Windows-1252 (default)\n";
+  }
+  EXPECT_EQ(run.err, told);
+}
+
 TEST_F(BuildCommandTest, ImportWritesTheStoredTextByteForByteOrSaysWhyAFileIsNoDoc) {
   // Longer than the window a text goes through on its way to a file.
   const std::string text = "line one\nline two \x93quoted\x94\n" + proseText(kTextWindow + 9000);
