@@ -335,13 +335,16 @@ class TextWindow {
   }
 
  private:
+  // Hands over all but the last kMaxMatchDistance bytes made, or, where that is at least a
+  // stretch, as much as ends on a stretch's boundary (and keeps the rest).
   void slide() {
     const std::size_t made = decoder_.length();
-    const std::size_t kept = kMaxMatchDistance;
-    (*sink_)(buffer_, made - kept);
-    std::memmove(buffer_, buffer_ + made - kept, kept);
-    given_ += made - kept;
-    decoder_.continueIn(buffer_, std::min(size_, capacity_ - given_), kept);
+    std::size_t give = made - kMaxMatchDistance;
+    if (give >= kTextStretch) give -= (given_ + give) % kTextStretch;
+    (*sink_)(buffer_, give);
+    std::memmove(buffer_, buffer_ + give, made - give);
+    given_ += give;
+    decoder_.continueIn(buffer_, std::min(size_, capacity_ - given_), made - give);
   }
 
   unsigned char* buffer_;

@@ -10,6 +10,7 @@
 
 #include "base/heap_text.h"
 #include "format/doc_builder.h"
+#include "format/doc_compressor.h"
 
 namespace quillet {
 
@@ -70,7 +71,11 @@ struct ImportedDoc {
 // Where importDocBytesTo hands the text, in order, a piece at a time.
 using TextSink = std::function<void(const unsigned char* bytes, std::size_t size)>;
 inline constexpr std::size_t kSmallestTextWindow = 4096;
-inline constexpr std::size_t kTextWindow = std::size_t{64} << 10;
+// The text goes to a sink in stretches of this size, each ending on a multiple of it from
+// the start of the text, when the window has room for one besides what it keeps: writes
+// that begin and end on such boundaries cost a file system less.
+inline constexpr std::size_t kTextStretch = std::size_t{64} << 10;
+inline constexpr std::size_t kTextWindow = kTextStretch + kMaxMatchDistance + kMaxMatchLength;
 
 // importDocBytes without the text kept whole: it goes to `text` as it is made, through a
 // window of `window` bytes (at least kSmallestTextWindow), so that a large book costs a

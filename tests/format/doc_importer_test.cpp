@@ -41,10 +41,11 @@ Bytes withBE32(Bytes b, std::size_t at, std::uint32_t value) {
 }
 
 // The database imported whole and through windows of a few sizes gives the same text, the
-// same damage and the same bookmarks.
+// same damage and the same bookmarks. One window only sometimes has room for a stretch.
 void expectTheSameThroughAWindow(const Bytes& file) {
   const ImportedDoc whole = importDocBytes(file);
-  for (const std::size_t window : {kSmallestTextWindow, kSmallestTextWindow + 999, kTextWindow}) {
+  for (const std::size_t window :
+       {kSmallestTextWindow, kSmallestTextWindow + 999, kTextWindow - 5, kTextWindow}) {
     std::string streamed;
     const ImportedDoc through = importDocBytesTo(
         file, [&](const unsigned char* bytes, std::size_t size) {
@@ -132,13 +133,22 @@ TEST(DocImporterTest, ABookLargerThanTheWindowGoesThroughItUnchanged) {
   const std::string prose = proseText(30 * kDocRecordSize + 123, 7);
   DocOptions options;
   options.name = "Window";
-  // References as far back as they reach, escaped runs, and plain prose.
+  // References as far back as they reach, escaped runs, and plain prose, over several
+  // windows' worth.
   for (const TextKind kind : {TextKind::kProse, TextKind::kRepeatAt2047, TextKind::kRandomBytes}) {
     Bytes built;
-    ASSERT_EQ(buildDocBytes(generatedText(kind, 30 * kDocRecordSize + 123, 7), options, built).status,
+    ASSERT_EQ(buildDocBytes(generatedText(kind, 70 * kDocRecordSize + 123, 7), options, built).status,
               DocBuildStatus::kBuilt);
     SCOPED_TRACE(textKindName(kind));
     expectTheSameThroughAWindow(built);
+    // Every piece but the last ends on a stretch's boundary.
+    std::vector<std::size_t> ends;
+    const ImportedDoc doc = importDocBytesTo(built, [&](const unsigned char*, std::size_t size) {
+      ends.push_back((ends.empty() ? 0 : ends.back()) + size);
+    });
+    ASSERT_GT(ends.size(), 3u);
+    EXPECT_EQ(ends.back(), doc.length);
+    for (std::size_t k = 0; k + 1 < ends.size(); ++k) EXPECT_EQ(ends[k] % kTextStretch, 0u) << k;
   }
   // Stored as it is, a record short, and records that give far more than record 0 counts.
   std::vector<Bytes> stored{record0(31, 1)};
