@@ -53,17 +53,18 @@ ScratchFile::ScratchFile(std::string target) : target_(std::move(target)) {
   }
   for (int attempt = 0; attempt < 8 && stream_ == nullptr; ++attempt) {
     scratch_ = target_ + "." + uniqueFileToken() + ".part";
+    // Registered before it is made, so that an interrupt cannot find it made and not yet
+    // registered, and leave it behind. A name found taken is let go at once: with ten
+    // random characters in it, it is no file of the user's.
+    cleanup_.track(scratch_.c_str());
     errno = 0;
     // "x": fails when the name exists (C11); runtimes without it ignore the letter.
     stream_ = createFile(scratch_.c_str(), "wbx");
     error_ = stream_ == nullptr ? (errno != 0 ? errno : EIO) : 0;
+    if (stream_ == nullptr) cleanup_.release();
     if (error_ != EEXIST) break;
   }
-  if (stream_ == nullptr) {
-    done_ = true;  // nothing of ours to remove
-    return;
-  }
-  cleanup_.track(scratch_.c_str());
+  if (stream_ == nullptr) done_ = true;  // nothing of ours to remove
 }
 
 ScratchFile::~ScratchFile() { discard(); }
