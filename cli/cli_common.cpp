@@ -213,7 +213,8 @@ bool DatabaseInput::readIntact() const {
 bool sameFile(const std::string& a, const std::string& b) {
   if (a == "-" || b == "-" || a.empty() || b.empty()) return false;
   std::error_code error;
-  // Both exist: whether they are one file is known, with no need to resolve their paths.
+  // Unless neither can be found, fs::equivalent tells (a file that exists is never one that
+  // does not); only then are the two paths resolved and compared.
   const bool same = fs::equivalent(fs::path(a), fs::path(b), error);
   if (!error) return same;
   return fs::weakly_canonical(fs::path(a), error) == fs::weakly_canonical(fs::path(b), error);
