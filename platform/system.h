@@ -13,8 +13,8 @@ char* allocateInLargePages(std::size_t bytes);
 
 // Asks the allocator to keep what the program frees for its next allocations rather than
 // give it back to the system at once, which a command making book after book paid for
-// with the same pages faulted in again for every book. Blocks of a megabyte and more still
-// come from the system and go back to it whole, so a large book's memory is not held.
+// with the same pages faulted in again for every book. Blocks of 4 MB and more still come
+// from the system and go back to it whole, so a large book's memory is not held.
 // Call it first thing in main. POSIX with glibc only; elsewhere it does nothing.
 void keepFreedMemoryForReuse();
 

@@ -42,11 +42,13 @@ char* allocateInLargePages(std::size_t bytes) {
 
 void keepFreedMemoryForReuse() {
 #if defined(__GLIBC__)
-  // Freed memory is given back only once 32 MB lie free at the heap's top; a block of a
-  // megabyte or more gets a mapping of its own. Setting either turns off glibc's own
-  // adjustment of both, which had raised them only after the first large block was freed.
+  // Freed memory is given back only once 32 MB lie free at the heap's top; a block of 4 MB
+  // or more (a large book's text, which comes in large pages anyway) gets a mapping of its
+  // own. Setting either turns off glibc's own adjustment of both, which had raised them
+  // only after the first large block was freed. A lower mapping threshold made books of a
+  // megabyte or two fault their buffers in afresh, one after another.
   mallopt(M_TRIM_THRESHOLD, 32 << 20);
-  mallopt(M_MMAP_THRESHOLD, 1 << 20);
+  mallopt(M_MMAP_THRESHOLD, 4 << 20);
 #endif
 }
 
