@@ -132,15 +132,17 @@ def main():
              None, None),
         ]
         os.makedirs(out("earlier"), exist_ok=True)
+        # The outputs of the rows that replace what the run before them wrote.
+        replaced = {out("earlier.txt"), out("earlier")}
 
-        # Each run makes its output anew, as a user's command does, unless its row says it
-        # replaces earlier ones: replacing what the run before wrote a moment ago also waits
-        # for that output to reach the disk, and on ext4 starts writing the new one back.
+        # Each run makes its output anew, as a user's command does, unless its row replaces
+        # earlier ones: replacing what the run before wrote a moment ago also waits for that
+        # output to reach the disk, and on ext4 starts writing the new one back.
         def make_anew(command):
             target = command[command.index("-o") + 1] if "-o" in command else None
 
             def clear():
-                if target is None or os.path.basename(target).startswith("earlier"):
+                if target is None or target in replaced:
                     return
                 if os.path.isdir(target):  # a batch's folder, beside its sources
                     for name in os.listdir(target):

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 #include <vector>
@@ -396,7 +397,8 @@ std::size_t readText(const DatabaseBytes& db, TextStretch stretch, bool copied,
   return text.length();
 }
 
-// The whole text into one buffer, or, with a sink, through a window of windowSize bytes.
+// The whole text into one buffer, or, with a sink, through a window of windowSize bytes
+// (without one, windowSize is no less than any text).
 ImportedDoc importText(std::span<const unsigned char> database,
                        const std::function<void(std::size_t)>& consumed, const TextSink* sink,
                        std::size_t windowSize) {
@@ -446,7 +448,7 @@ ImportedDoc importText(std::span<const unsigned char> database,
     if (!text) return refused(ImportStatus::kNoMemory);
     out = reinterpret_cast<unsigned char*>(text.get());
   }
-  TextWindow made(out, sink != nullptr ? windowBytes : capacity, capacity, sink);
+  TextWindow made(out, windowBytes, capacity, sink);
 
   // Where each text record begins, as far as the record list tells.
   std::vector<std::size_t> pieces;
@@ -469,7 +471,7 @@ ImportedDoc importText(std::span<const unsigned char> database,
 
 ImportedDoc importDocBytes(std::span<const unsigned char> database,
                            const std::function<void(std::size_t)>& consumed) {
-  return importText(database, consumed, nullptr, 0);
+  return importText(database, consumed, nullptr, std::numeric_limits<std::size_t>::max());
 }
 
 ImportedDoc importDocBytesTo(std::span<const unsigned char> database, const TextSink& text,

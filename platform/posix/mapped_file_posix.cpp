@@ -145,7 +145,7 @@ bool MappedFile::open(const char* path) {
   if (at != MAP_FAILED) {
     data_ = static_cast<const unsigned char*>(at);
     mapped_ = true;
-    madvise(at, size_, MADV_SEQUENTIAL);
+    if (populate == 0) madvise(at, size_, MADV_SEQUENTIAL);  // its pages come as it is read
   } else if (size_ > 0) {
     read_.resize(size_);
     if (!readWhole(fd, read_)) {
@@ -163,10 +163,9 @@ bool MappedFile::open(const char* path) {
 
 void MappedFile::releaseBefore(std::size_t offset) {
   if (!mapped_ || size_ <= kMappedAtOnce) return;  // small, and mapped whole on purpose
-  const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
   // A megabyte at a time: one call per record would cost more than it saves.
   constexpr std::size_t kReleaseStep = std::size_t{1} << 20;
-  const std::size_t end = std::min(offset, size_) / page * page;
+  const std::size_t end = std::min(offset, size_) / gPageSize * gPageSize;
   if (end < released_ + kReleaseStep) return;
   // The pages read so far leave this process; the file keeps them.
   madvise(const_cast<unsigned char*>(data_) + released_, end - released_, MADV_DONTNEED);
